@@ -1,0 +1,119 @@
+// torvane: the console front end. It supplies the two input texts, runs one compute run
+// in the current directory and prints the report.
+
+#include "compute_run.hpp"
+#include "console_seam.hpp"
+#include "options.hpp"
+#include "progress_line.hpp"
+#include "run_messages.hpp"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+using namespace torvane;
+
+enum exit_status { exit_report = 0, exit_no_order = 1, exit_usage = 2, exit_run_failed = 3 };
+
+struct file_closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+bool read_stream(std::FILE* in, std::string& text)
+{
+    char chunk[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+        text.append(chunk, got);
+    return std::ferror(in) == 0;
+}
+
+bool read_data_file(const std::string& path, std::string& text)
+{
+    std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "rb"));
+    return file && read_stream(file.get(), text);
+}
+
+bool read_standard_input(std::string& text)
+{
+    if (isatty(fileno(stdin)))
+        std::fputs("Type the matrix entries, N x N numbers row by row, then press Ctrl-D on a new line:\n", stderr);
+    return read_stream(stdin, text);
+}
+
+int fail_usage(const std::string& message)
+{
+    std::fprintf(stderr, "torvane: %s\nTry 'torvane --help'.\n", message.c_str());
+    return exit_usage;
+}
+
+int report_outcome(const run_status& status, const console_seam& seam)
+{
+    switch (status.outcome) {
+    case run_outcome::completed:
+        if (seam.output_failed()) {
+            std::fprintf(stderr, "torvane: could not write the report to standard output\n");
+            return exit_run_failed;
+        }
+        return exit_report;
+    case run_outcome::no_order:
+        std::fprintf(stderr, "torvane: the dimension text gives no positive order N, so nothing was computed\n");
+        return exit_no_order;
+    case run_outcome::failed:
+        break;
+    }
+    std::fprintf(stderr, "torvane: %s\n", describe_failure_english(status).c_str());
+    return exit_run_failed;
+}
+
+int run(const console_options& options)
+{
+    std::string data;
+    if (options.data)
+        data = *options.data;
+    else if (options.data_file && !read_data_file(*options.data_file, data))
+        return fail_usage("cannot read the data file '" + *options.data_file + "': " + std::strerror(errno));
+    else if (!options.data_file && !read_standard_input(data))
+        return fail_usage("cannot read the data from standard input");
+
+    std::optional<terminal_encoding> view;
+    if (!options.raw)
+        view = locale_terminal_encoding();
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);  // the report's CR LF must reach stdout as it is
+#endif
+    console_seam seam(*options.dimension, std::move(data), view, stdout);
+    const progress_line progress(stderr);
+    return report_outcome(compute_run(seam), seam);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const parsed_options parsed = parse_options(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty())
+        return fail_usage(parsed.error);
+    if (parsed.options.help) {
+        std::fputs(usage_text, stdout);
+        return exit_report;
+    }
+    if (parsed.options.version) {
+        std::puts("torvane 1.0.0.1");
+        return exit_report;
+    }
+    return run(parsed.options);
+}

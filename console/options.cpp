@@ -1,0 +1,103 @@
+#include "options.hpp"
+
+#include <string_view>
+
+namespace torvane {
+
+const char* const usage_text =
+    "Usage: torvane --dimension TEXT [--data TEXT | --data-file FILE] [--raw]\n"
+    "\n"
+    "Inverts a square matrix by Gauss-Jordan elimination in single precision and prints\n"
+    "the matrix [A | I] after every elimination pass, then the inverse. The two texts are\n"
+    "those of the dialog's dimension and data boxes, taken byte for byte: the order N, and\n"
+    "N x N numbers row by row. Without --data or --data-file the data is read from\n"
+    "standard input. The run writes \"mat.data\" and \"mat.result\" in the current directory.\n"
+    "\n"
+    "  --dimension TEXT   the order N of the matrix\n"
+    "  --data TEXT        the matrix entries\n"
+    "  --data-file FILE   read the matrix entries from FILE\n"
+    "  --raw              print the report byte for byte (GBK labels, CR LF line ends)\n"
+    "  --help             show this text\n"
+    "  --version          show the version\n"
+    "\n"
+    "Exit status: 0 the report was printed; 1 the input gave no positive order;\n"
+    "2 the command line or the data file was not usable; 3 the run could not be carried\n"
+    "out (the order is too large for memory or disk, or a file could not be written or\n"
+    "read back).\n";
+
+namespace {
+
+struct value_option {
+    std::string_view name;
+    std::optional<std::string> console_options::*target;
+};
+
+constexpr value_option value_options[] = {
+    {"--dimension", &console_options::dimension},
+    {"--data", &console_options::data},
+    {"--data-file", &console_options::data_file},
+};
+
+// Takes "--name VALUE" or "--name=VALUE"; returns false when `argument` is not this option.
+bool take_value(const value_option& option, const std::vector<std::string>& arguments, std::size_t& i,
+                parsed_options& parsed)
+{
+    const std::string_view argument = arguments[i];
+    if (argument == option.name) {
+        if (i + 1 >= arguments.size()) {
+            parsed.error = std::string(option.name) + " needs a value";
+            return true;
+        }
+        parsed.options.*option.target = arguments[++i];
+        return true;
+    }
+    if (argument.size() > option.name.size() && argument.substr(0, option.name.size()) == option.name &&
+        argument[option.name.size()] == '=') {
+        parsed.options.*option.target = std::string(argument.substr(option.name.size() + 1));
+        return true;
+    }
+    return false;
+}
+
+bool take_flag(std::string_view argument, console_options& options)
+{
+    if (argument == "--raw")
+        options.raw = true;
+    else if (argument == "--help" || argument == "-h")
+        options.help = true;
+    else if (argument == "--version")
+        options.version = true;
+    else
+        return false;
+    return true;
+}
+
+void check_combination(parsed_options& parsed)
+{
+    const console_options& options = parsed.options;
+    if (options.help || options.version)
+        return;
+    if (options.data && options.data_file)
+        parsed.error = "--data and --data-file cannot be given together";
+    else if (!options.dimension)
+        parsed.error = "--dimension is required";
+}
+
+} // namespace
+
+parsed_options parse_options(const std::vector<std::string>& arguments)
+{
+    parsed_options parsed;
+    for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
+        bool known = take_flag(arguments[i], parsed.options);
+        for (const auto& option : value_options)
+            known = known || take_value(option, arguments, i, parsed);
+        if (!known)
+            parsed.error = "unknown option '" + arguments[i] + "'";
+    }
+    if (parsed.error.empty())
+        check_combination(parsed);
+    return parsed;
+}
+
+} // namespace torvane

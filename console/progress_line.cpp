@@ -1,0 +1,61 @@
+#include "progress_line.hpp"
+
+#include "state.hpp"
+
+#include <chrono>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
+#endif
+
+namespace torvane {
+namespace {
+
+using clock = std::chrono::steady_clock;
+
+constexpr auto quiet_start = std::chrono::seconds(1);
+constexpr auto redraw_interval = std::chrono::milliseconds(100);
+
+std::FILE* shown_on = nullptr;
+clock::time_point started;
+clock::time_point last_drawn;
+bool drawn = false;
+
+void show_step(std::int32_t step, std::int32_t total_steps)
+{
+    const auto now = clock::now();
+    if (now - started < quiet_start || (drawn && now - last_drawn < redraw_interval && step != total_steps))
+        return;
+    std::fprintf(shown_on, "\rtorvane: pass %ld of %ld", static_cast<long>(step), static_cast<long>(total_steps));
+    std::fflush(shown_on);
+    last_drawn = now;
+    drawn = true;
+}
+
+} // namespace
+
+progress_line::progress_line(std::FILE* terminal)
+{
+    if (!isatty(fileno(terminal)))
+        return;
+    shown_on = terminal;
+    started = clock::now();
+    drawn = false;
+    on_step_written = show_step;
+}
+
+progress_line::~progress_line()
+{
+    if (!shown_on)
+        return;
+    on_step_written = nullptr;
+    if (drawn)
+        std::fputs("\r\033[K", shown_on);  // leave the terminal as it was
+    shown_on = nullptr;
+}
+
+} // namespace torvane

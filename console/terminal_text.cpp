@@ -1,0 +1,90 @@
+#include "terminal_text.hpp"
+
+#include <clocale>
+#include <cstring>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <langinfo.h>
+#endif
+
+namespace torvane {
+namespace {
+
+struct label_character {
+    unsigned char lead;
+    unsigned char trail;
+    const char* utf8;
+};
+
+// Every double-byte character the report's labels use.
+constexpr label_character label_characters[] = {
+    {0xB5, 0xDA, "\u7B2C"}, // 第
+    {0xB2, 0xBD, "\u6B65"}, // 步
+    {0xC7, 0xF3, "\u6C42"}, // 求
+    {0xC4, 0xE6, "\u9006"}, // 逆
+    {0xBD, 0xE1, "\u7ED3"}, // 结
+    {0xB9, 0xFB, "\u679C"}, // 果
+    {0xA3, 0xBA, "\uFF1A"}, // ：
+};
+
+constexpr int carriage_return = '\r';
+
+bool is_gbk_lead(unsigned char byte) { return byte >= 0x81 && byte != 0xFF; }
+
+} // namespace
+
+terminal_encoding locale_terminal_encoding()
+{
+#ifdef _WIN32
+    return GetConsoleOutputCP() == 936 ? terminal_encoding::gbk : terminal_encoding::utf8;
+#else
+    std::setlocale(LC_CTYPE, "");
+    const char* codeset = nl_langinfo(CODESET);
+    for (const char* gb : {"GBK", "GB18030", "GB2312", "CP936", "EUC-CN"})
+        if (codeset != nullptr && std::strcmp(codeset, gb) == 0)
+            return terminal_encoding::gbk;
+    return terminal_encoding::utf8;
+#endif
+}
+
+void terminal_text::put_pair(unsigned char lead, unsigned char trail, std::string& out) const
+{
+    if (encoding_ == terminal_encoding::utf8)
+        for (const auto& character : label_characters)
+            if (character.lead == lead && character.trail == trail) {
+                out += character.utf8;
+                return;
+            }
+    out += static_cast<char>(lead);
+    out += static_cast<char>(trail);
+}
+
+void terminal_text::convert(std::string_view piece, std::string& out)
+{
+    for (const char ch : piece) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (pending_ == carriage_return) {
+            pending_ = -1;
+            if (byte != '\n')
+                out += '\r';
+        } else if (pending_ >= 0) {
+            put_pair(static_cast<unsigned char>(pending_), byte, out);
+            pending_ = -1;
+            continue;
+        }
+        if (byte == '\r' || is_gbk_lead(byte))
+            pending_ = byte;
+        else
+            out += ch;
+    }
+}
+
+void terminal_text::finish(std::string& out)
+{
+    if (pending_ >= 0)
+        out += static_cast<char>(pending_);
+    pending_ = -1;
+}
+
+} // namespace torvane

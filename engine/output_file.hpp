@@ -1,0 +1,74 @@
+#pragma once
+// The engine's one output stream: a text file written through a large buffer.
+// Like a standard stream it has an error state: a write to a stream that is not open
+// sets it, and while it is set every write is dropped, until clear(). A failure of the
+// file system itself (a full disk, an I/O error) is not dropped silently: it throws
+// file_error, naming the file, so the run can stop instead of computing on for nothing.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace torvane {
+
+struct file_error : std::runtime_error {
+    file_error(std::string file, int error_number);
+    std::string file;
+    int error_number;
+};
+
+class output_file {
+public:
+    output_file();
+    ~output_file();
+    output_file(const output_file&) = delete;
+    output_file& operator=(const output_file&) = delete;
+
+    // Creates the file or truncates it to empty, in the platform's text mode. Fails (and
+    // sets the error state) when the file cannot be opened or the stream is already open.
+    bool open(const std::string& path);
+    // Writes out what is buffered and closes; fails and sets the error state when the
+    // stream is not open. Throws file_error when the buffered text cannot be written.
+    void close();
+    // Closes without writing what is buffered and without reporting anything; used to
+    // give up on a file after a failure.
+    void discard();
+
+    bool is_open() const { return file_ != nullptr; }
+    bool fail() const { return failed_; }
+    void clear() { failed_ = false; }
+
+    void write(std::string_view bytes);
+    void put(char byte) { write(std::string_view(&byte, 1)); }
+
+    // Room for at least `size` bytes to format into; commit(end) then keeps them. While
+    // the stream is not writable the bytes are formatted but dropped.
+    char* reserve(std::size_t size);
+    void commit(const char* end);
+
+    // Bytes accepted since the stream was opened, before any text-mode translation.
+    std::uint64_t bytes_written() const { return written_; }
+    const std::string& path() const { return path_; }
+
+private:
+    bool writable();
+    void flush_buffer();
+    void fail_with(int error_number);
+
+    std::FILE* file_ = nullptr;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
+    std::size_t used_ = 0;
+    std::size_t reserved_at_ = 0;
+    bool reserved_scratch_ = false;
+    std::unique_ptr<char[]> scratch_;
+    std::size_t scratch_size_ = 0;
+    std::uint64_t written_ = 0;
+    std::string path_;
+    bool failed_ = false;
+};
+
+} // namespace torvane

@@ -1,0 +1,31 @@
+#pragma once
+// The report "mat.result": step blocks after every elimination pass, the framed inverse.
+// Labels are GBK bytes and every line ends in CR LF, whatever the platform.
+
+#include <string_view>
+
+namespace torvane {
+
+namespace report_text {
+inline constexpr std::string_view line_break = "\r\n";
+inline constexpr std::string_view step_prefix = "\xB5\xDA ";                          // "第 "
+inline constexpr std::string_view step_suffix = "\xB2\xBD";                           // "步"
+inline constexpr std::string_view inverse_heading = "\xC7\xF3\xC4\xE6\xBD\xE1\xB9\xFB\xA3\xBA"; // "求逆结果："
+inline constexpr std::string_view rule = "########################";
+inline constexpr std::string_view value_terminator = "  ";
+inline constexpr std::string_view half_separator = " | ";
+} // namespace report_text
+
+// Counts one more step and writes its block: the header, every row of [left | right]
+// and an empty line. Tiny entries are set to +0.0 in the matrix itself as they are
+// written, so the elimination goes on from the cleaned matrix.
+void write_step();
+
+// Writes the right half of every row, one line each: the inverse once the rows are normalised.
+void write_inverse();
+
+// The frame the compute run puts around the inverse.
+void write_inverse_heading();
+void write_closing_rule();
+
+} // namespace torvane

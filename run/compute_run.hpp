@@ -1,0 +1,45 @@
+#pragma once
+// One press of the compute button: the two input texts are saved to "mat.data" and read
+// back as numbers, the matrix is inverted with a step block after every pass into
+// "mat.result", and that file's text goes to the result box. Both files are left on disk.
+
+#include "seam.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace torvane {
+
+inline constexpr const char* data_file_name = "mat.data";
+inline constexpr const char* report_file_name = "mat.result";
+
+enum class run_outcome {
+    completed, // the report is in the result box
+    no_order,  // the input gave no positive order: nothing computed, result box unchanged
+    failed,    // the run could not be carried out; `failure` says why
+};
+
+enum class run_failure {
+    none,
+    too_large_for_memory, // the N x 2N working matrix cannot be held
+    too_large_for_disk,   // even the smallest report for N does not fit on the disk
+    file_not_writable,    // `file` could not be created or written
+    file_not_readable,    // `file` could not be read, or not as it was written
+};
+
+struct run_status {
+    run_outcome outcome = run_outcome::completed;
+    run_failure failure = run_failure::none;
+    std::string file;        // the file a file failure concerns
+    std::int32_t order = 0;  // N as read
+    int error_number = 0;    // errno of a file failure, when known
+};
+
+run_status compute_run(dialog_seam& seam);
+
+// Runs between writing the report and reading it back; tests use it to tamper with the
+// file at that moment. Empty by default.
+extern std::function<void()> before_report_read;
+
+} // namespace torvane

@@ -1,0 +1,30 @@
+#pragma once
+// What the compute run needs from a front end: the texts of the two input boxes and a
+// way to put the report into the result box. The dialog and the console both provide it.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace torvane {
+
+// The report as it lies in "mat.result", for the front end to show.
+class report_source {
+public:
+    using sink = std::function<void(std::string_view piece)>;
+    virtual ~report_source() = default;
+    // Hands the text to `consume` in order, in pieces. False when the file could not be
+    // read to its end or did not hold what was written; the text handed over is then
+    // incomplete and must not be shown as the report.
+    virtual bool read(const sink& consume) = 0;
+};
+
+class dialog_seam {
+public:
+    virtual ~dialog_seam() = default;
+    virtual std::string dimension_text() = 0;
+    virtual std::string data_text() = 0;
+    virtual void set_result_text(report_source& report) = 0;
+};
+
+} // namespace torvane

@@ -1,0 +1,3 @@
+#include "number_scan.hpp"
+#include <gtest/gtest.h>
+TEST(placeholder, builds) {}
