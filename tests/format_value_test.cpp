@@ -1,0 +1,3 @@
+#include "format_value.hpp"
+#include <gtest/gtest.h>
+TEST(format_value, placeholder) {}
