@@ -1,0 +1,100 @@
+// Whole reports, byte for byte, for the worked examples and the cases around them.
+
+#include "test_support.hpp"
+
+namespace torvane::testing {
+namespace {
+
+class report : public in_scratch_directory {};
+
+std::string step(int number, std::initializer_list<std::string_view> rows)
+{
+    std::string text = step_header(number) + "\r\n";
+    text += crlf_lines(rows);
+    return text + "\r\n";
+}
+
+TEST_F(report, two_by_two_example_has_its_sixteen_lines)
+{
+    // Spelled out here rather than built from pieces, so that any drift shows.
+    const std::string expected = crlf_lines({
+        "\xB5\xDA 1\xB2\xBD",
+        "1  2   | 1  0  ",
+        "0  -2   | -3  1  ",
+        "",
+        "\xB5\xDA 2\xB2\xBD",
+        "1  0   | -2  1  ",
+        "0  -2   | -3  1  ",
+        "",
+        "",
+        "",
+        "",
+        "########################",
+        "\xC7\xF3\xC4\xE6\xBD\xE1\xB9\xFB\xA3\xBA",
+        "-2  1  ",
+        "1.5  -0.5  ",
+        "########################",
+    });
+    EXPECT_EQ(report_of("2", "1 2\r\n3 4"), expected);
+}
+
+TEST_F(report, order_one_writes_no_step_block)
+{
+    EXPECT_EQ(report_of("1", "4"), report_tail(1, {"0.25  "}));
+    // 0 / 0 is NaN on the diagonal and 1 / 0 the infinity shown as the inverse.
+    EXPECT_EQ(report_of("1", "0"), report_tail(1, {"inf  "}));
+    EXPECT_EQ(report_of("1", "-8"), report_tail(1, {"-0.125  "}));
+}
+
+TEST_F(report, zero_pivot_is_repaired_by_adding_the_last_row)
+{
+    const std::string expected = step(1, {"1  1   | 1  1  ", "0  -1   | -1  0  "}) +
+                                 step(2, {"1  0   | 0  1  ", "0  -1   | -1  0  "}) +
+                                 report_tail(2, {"0  1  ", "1  0  "});
+    EXPECT_EQ(report_of("2", "0 1\n1 0"), expected);
+}
+
+TEST_F(report, identity_of_order_three_shows_four_identical_steps)
+{
+    const std::initializer_list<std::string_view> identity = {"1  0  0   | 1  0  0  ", "0  1  0   | 0  1  0  ", "0  0  1   | 0  0  1  "};
+    std::string expected;
+    for (int number = 1; number <= 4; ++number)
+        expected += step(number, identity);
+    expected += report_tail(3, {"1  0  0  ", "0  1  0  ", "0  0  1  "});
+    EXPECT_EQ(report_of("3", "1 0 0 0 1 0 0 0 1"), expected);
+}
+
+TEST_F(report, step_numbers_pass_nine_without_padding)
+{
+    std::string data;
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 6; ++c)
+            data += r == c ? "2 " : "0 ";
+    const std::string text = report_of("6", data);
+    EXPECT_NE(text.find("\r\n" + step_header(10) + "\r\n"), std::string::npos);
+    EXPECT_EQ(text.find(step_header(11)), std::string::npos);
+    EXPECT_NE(text.find("\r\n0.5  0  0  0  0  0  \r\n"), std::string::npos);
+}
+
+TEST_F(report, values_use_six_significant_digits_and_short_exponents)
+{
+    // Diagonal entries stand in the report unchanged, so they show the number format.
+    const std::string text = report_of("3", "3 0 0 0 1234567 0 0 0 0.0001");
+    EXPECT_NE(text.find("\r\n3  0  0   | 1  0  0  \r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n0  1.23457e+06  0   | 0  1  0  \r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n0  0  0.0001   | 0  0  1  \r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n0.333333  0  0  \r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n0  0  0  \r\n"), std::string::npos);  // 1 / 1234567 is tiny: normalised to 0
+    EXPECT_NE(text.find("\r\n0  0  10000  \r\n"), std::string::npos);
+}
+
+TEST_F(report, singular_matrix_shows_infinities_and_nans)
+{
+    const std::string text = report_of("2", "1 2 2 4");
+    EXPECT_NE(text.find("inf"), std::string::npos);
+    EXPECT_NE(text.find("nan"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 26), "########################\r\n");
+}
+
+} // namespace
+} // namespace torvane::testing
