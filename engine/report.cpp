@@ -3,10 +3,12 @@
 #include "arithmetic.hpp"
 #include "format_value.hpp"
 #include "row_text_cache.hpp"
+#include "split_work.hpp"
 #include "state.hpp"
 
 #include <charconv>
 #include <cstring>
+#include <vector>
 
 namespace torvane {
 namespace {
@@ -60,6 +62,51 @@ void write_step_header()
 }
 
 row_text_cache step_rows;
+std::vector<std::size_t> changed_rows;
+
+// Below this many values a block is formatted on one thread: handing work over costs more.
+constexpr std::size_t values_worth_splitting = 16384;
+
+void clean_and_format_row(std::size_t r, std::size_t n)
+{
+    flush_tiny(matrix.row(r), 2 * n);
+    step_rows.store(r, format_step_row(matrix.row(r), n, step_rows.line(r)));
+}
+
+// Only rows an update wrote since the last block need cleaning and formatting: the others
+// were cleaned then and still read the same. Rows are independent, so two threads can
+// share them; the text is put together in row order afterwards either way.
+void format_changed_rows(std::size_t n)
+{
+    changed_rows.clear();
+    for (std::size_t r = 0; r < n; ++r)
+        if (matrix.take_changed(r))
+            changed_rows.push_back(r);
+    const std::size_t half = changed_rows.size() / 2;
+    if (changed_rows.size() * 2 * n < values_worth_splitting) {
+        for (const std::size_t r : changed_rows)
+            clean_and_format_row(r, n);
+        return;
+    }
+    run_in_two_parts([n, half](int part) {
+        const std::size_t first = part == 0 ? 0 : half;
+        const std::size_t last = part == 0 ? half : changed_rows.size();
+        for (std::size_t i = first; i < last; ++i)
+            clean_and_format_row(changed_rows[i], n);
+    });
+}
+
+// Without the cache (very large orders), rows are cleaned and formatted straight into
+// the file's buffer.
+void write_rows_uncached(std::size_t n, std::size_t capacity)
+{
+    for (std::size_t r = 0; r < n; ++r) {
+        if (matrix.take_changed(r))
+            flush_tiny(matrix.row(r), 2 * n);
+        char* out = out_file.reserve(capacity);
+        out_file.commit(format_step_row(matrix.row(r), n, out));
+    }
+}
 
 } // namespace
 
@@ -70,19 +117,12 @@ void write_step()
     const auto n = static_cast<std::size_t>(dimension);
     const std::size_t capacity = row_line_capacity(2 * n);
     step_rows.prepare(n, capacity);
-    for (std::size_t r = 0; r < n; ++r) {
-        // A row no update has touched since the last block was cleaned then and reads the same.
-        const bool changed = matrix.take_changed(r);
-        if (changed)
-            flush_tiny(matrix.row(r), 2 * n);
-        if (step_rows.enabled()) {
-            if (changed)
-                step_rows.store(r, format_step_row(matrix.row(r), n, step_rows.line(r)));
+    if (step_rows.enabled()) {
+        format_changed_rows(n);
+        for (std::size_t r = 0; r < n; ++r)
             out_file.write(step_rows.text(r));
-        } else {
-            char* out = out_file.reserve(capacity);
-            out_file.commit(format_step_row(matrix.row(r), n, out));
-        }
+    } else {
+        write_rows_uncached(n, capacity);
     }
     out_file.write(report_text::line_break);
     if (on_step_written)

@@ -1,0 +1,79 @@
+#include "split_work.hpp"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace torvane {
+namespace {
+
+// One long-lived helper: starting a thread for every step block would cost more than
+// formatting a small block takes.
+class helper_thread {
+public:
+    helper_thread() : thread_([this] { serve(); }) {}
+
+    ~helper_thread()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+
+    void run(const std::function<void(int)>& part)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            task_ = &part;
+        }
+        wake_.notify_all();
+        part(0);
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [this] { return task_ == nullptr; });
+    }
+
+private:
+    void serve()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || task_ != nullptr; });
+            if (stopping_)
+                return;
+            const auto* task = task_;
+            lock.unlock();
+            (*task)(1);
+            lock.lock();
+            task_ = nullptr;
+            done_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    const std::function<void(int)>* task_ = nullptr;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+bool has_second_core() { return std::thread::hardware_concurrency() >= 2; }
+
+} // namespace
+
+void run_in_two_parts(const std::function<void(int part)>& part)
+{
+    static const bool split = has_second_core();
+    if (!split) {
+        part(0);
+        part(1);
+        return;
+    }
+    static helper_thread helper;
+    helper.run(part);
+}
+
+} // namespace torvane

@@ -1,0 +1,14 @@
+#pragma once
+// Splits a piece of work between the calling thread and one helper thread, when the
+// machine has a second core. The work itself decides what each part does; the split
+// returns only when both parts are done, so callers stay sequential around it.
+
+#include <functional>
+
+namespace torvane {
+
+// Runs part(0) on the calling thread and part(1) on the helper, then waits for both.
+// Without a second core, runs both parts here, one after the other.
+void run_in_two_parts(const std::function<void(int part)>& part);
+
+} // namespace torvane
