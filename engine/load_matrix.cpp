@@ -45,7 +45,6 @@ void add_scaled_row(std::uint32_t dst, std::uint32_t src, float factor)
     // The product of two floats is exact in double, so only the sum rounds before the store.
     for (std::size_t c = 0; c < width; ++c)
         target[c] = static_cast<float>(static_cast<double>(source[c]) * f + static_cast<double>(target[c]));
-    matrix.mark_changed(dst);
 }
 
 } // namespace torvane

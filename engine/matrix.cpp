@@ -9,8 +9,6 @@ namespace torvane {
 void working_matrix::clear()
 {
     entries_.reset();
-    changed_.clear();
-    changed_.shrink_to_fit();
     rows_ = 0;
     width_ = 0;
 }
@@ -21,7 +19,6 @@ void working_matrix::resize(std::size_t rows, std::size_t width)
     if (width != 0 && rows > std::numeric_limits<std::size_t>::max() / sizeof(float) / width)
         throw std::length_error("working matrix size overflows");
     entries_.reset(new float[rows * width]());
-    changed_.assign(rows, 1);
     rows_ = rows;
     width_ = width;
 }

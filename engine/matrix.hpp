@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <vector>
 
 namespace torvane {
 
@@ -13,7 +12,7 @@ public:
     // Drops every row and gives the memory back.
     void clear();
     // Makes rows x width zero entries; throws std::bad_alloc or std::length_error when the
-    // size cannot be held. Every row starts out marked as changed.
+    // size cannot be held.
     void resize(std::size_t rows, std::size_t width);
 
     std::size_t rows() const { return rows_; }
@@ -25,19 +24,8 @@ public:
     float& at(std::size_t r, std::size_t c) { return row(r)[c]; }
     float at(std::size_t r, std::size_t c) const { return row(r)[c]; }
 
-    // Rows are marked when an update writes them, so the report can tell which rows
-    // must be cleaned and formatted again and which still read as they did last time.
-    void mark_changed(std::size_t r) { changed_[r] = 1; }
-    bool take_changed(std::size_t r)
-    {
-        const bool was = changed_[r] != 0;
-        changed_[r] = 0;
-        return was;
-    }
-
 private:
     std::unique_ptr<float[]> entries_;
-    std::vector<unsigned char> changed_;
     std::size_t rows_ = 0;
     std::size_t width_ = 0;
 };

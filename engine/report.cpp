@@ -2,13 +2,12 @@
 
 #include "arithmetic.hpp"
 #include "format_value.hpp"
-#include "row_text_cache.hpp"
+#include "entry_text_cache.hpp"
 #include "split_work.hpp"
 #include "state.hpp"
 
 #include <charconv>
 #include <cstring>
-#include <vector>
 
 namespace torvane {
 namespace {
@@ -26,11 +25,11 @@ std::size_t row_line_capacity(std::size_t columns)
            report_text::line_break.size();
 }
 
+// Stores every entry back, tiny or not, so the loop has no branch and vectorises.
 void flush_tiny(float* row, std::size_t columns)
 {
     for (std::size_t c = 0; c < columns; ++c)
-        if (is_tiny(row[c]))
-            row[c] = 0.0f;
+        row[c] = is_tiny(row[c]) ? 0.0f : row[c];
 }
 
 char* format_values(const float* values, std::size_t count, char* out)
@@ -61,50 +60,60 @@ void write_step_header()
     out_file.write(report_text::line_break);
 }
 
-row_text_cache step_rows;
-std::vector<std::size_t> changed_rows;
+entry_text_cache entry_texts;
+std::size_t entry_text_budget = entry_text_cache::default_budget;
 
-// Below this many values a block is formatted on one thread: handing work over costs more.
-constexpr std::size_t values_worth_splitting = 16384;
+// Below this many entries a block is prepared on one thread: handing work over costs more.
+constexpr std::size_t entries_worth_splitting = 16384;
 
-void clean_and_format_row(std::size_t r, std::size_t n)
+// Cleans every row and brings the text of each entry that changed up to date. Rows are
+// independent, so two threads share them, alternately, since the rows a pass changes
+// lie together.
+void clean_and_update_texts(std::size_t n, bool all)
 {
-    flush_tiny(matrix.row(r), 2 * n);
-    step_rows.store(r, format_step_row(matrix.row(r), n, step_rows.line(r)));
+    const auto prepare_rows = [n, all](int part) {
+        for (std::size_t r = static_cast<std::size_t>(part); r < n; r += 2) {
+            float* row = matrix.row(r);
+            flush_tiny(row, 2 * n);
+            entry_texts.refresh(r * 2 * n, row, 2 * n, all);
+        }
+    };
+    if (n * 2 * n < entries_worth_splitting) {
+        prepare_rows(0);
+        prepare_rows(1);
+    } else {
+        run_in_two_parts(prepare_rows);
+    }
 }
 
-// Only rows an update wrote since the last block need cleaning and formatting: the others
-// were cleaned then and still read the same. Rows are independent, so two threads can
-// share them; the text is put together in row order afterwards either way.
-void format_changed_rows(std::size_t n)
+char* copy_entry_texts(std::size_t first, std::size_t count, char* out)
 {
-    changed_rows.clear();
-    for (std::size_t r = 0; r < n; ++r)
-        if (matrix.take_changed(r))
-            changed_rows.push_back(r);
-    const std::size_t half = changed_rows.size() / 2;
-    if (changed_rows.size() * 2 * n < values_worth_splitting) {
-        for (const std::size_t r : changed_rows)
-            clean_and_format_row(r, n);
+    for (std::size_t i = first; i < first + count; ++i)
+        out = entry_texts.copy(i, out);
+    return out;
+}
+
+void write_cached_rows(std::size_t n, std::size_t capacity)
+{
+    const bool new_run = step_count == 1;
+    if (new_run)
+        entry_texts.reset(n * 2 * n, entry_text_budget);
+    if (!entry_texts.enabled()) {
+        // Very large orders: every row is cleaned and formatted straight into the buffer.
+        for (std::size_t r = 0; r < n; ++r) {
+            flush_tiny(matrix.row(r), 2 * n);
+            char* out = out_file.reserve(capacity);
+            out_file.commit(format_step_row(matrix.row(r), n, out));
+        }
         return;
     }
-    run_in_two_parts([n, half](int part) {
-        const std::size_t first = part == 0 ? 0 : half;
-        const std::size_t last = part == 0 ? half : changed_rows.size();
-        for (std::size_t i = first; i < last; ++i)
-            clean_and_format_row(changed_rows[i], n);
-    });
-}
-
-// Without the cache (very large orders), rows are cleaned and formatted straight into
-// the file's buffer.
-void write_rows_uncached(std::size_t n, std::size_t capacity)
-{
+    clean_and_update_texts(n, new_run);  // a new run: no text is known yet
     for (std::size_t r = 0; r < n; ++r) {
-        if (matrix.take_changed(r))
-            flush_tiny(matrix.row(r), 2 * n);
-        char* out = out_file.reserve(capacity);
-        out_file.commit(format_step_row(matrix.row(r), n, out));
+        char* out = out_file.reserve(capacity + entry_text_cache::slot_size);
+        out = copy_entry_texts(r * 2 * n, n, out);
+        out = put(out, report_text::half_separator);
+        out = copy_entry_texts(r * 2 * n + n, n, out);
+        out_file.commit(put(out, report_text::line_break));
     }
 }
 
@@ -115,19 +124,13 @@ void write_step()
     ++step_count;
     write_step_header();
     const auto n = static_cast<std::size_t>(dimension);
-    const std::size_t capacity = row_line_capacity(2 * n);
-    step_rows.prepare(n, capacity);
-    if (step_rows.enabled()) {
-        format_changed_rows(n);
-        for (std::size_t r = 0; r < n; ++r)
-            out_file.write(step_rows.text(r));
-    } else {
-        write_rows_uncached(n, capacity);
-    }
+    write_cached_rows(n, row_line_capacity(2 * n));
     out_file.write(report_text::line_break);
     if (on_step_written)
         on_step_written(step_count, 2 * dimension - 2);
 }
+
+void set_step_text_budget(std::size_t bytes) { entry_text_budget = bytes; }
 
 void write_inverse()
 {

@@ -2,6 +2,7 @@
 // The report "mat.result": step blocks after every elimination pass, the framed inverse.
 // Labels are GBK bytes and every line ends in CR LF, whatever the platform.
 
+#include <cstddef>
 #include <string_view>
 
 namespace torvane {
@@ -20,6 +21,11 @@ inline constexpr std::string_view half_separator = " | ";
 // and an empty line. Tiny entries are set to +0.0 in the matrix itself as they are
 // written, so the elimination goes on from the cleaned matrix.
 void write_step();
+
+// The memory the step blocks may keep the text of every entry in, to copy instead of
+// format again what a pass left unchanged; beyond it every entry is formatted each time.
+// Takes effect at the next run's first step.
+void set_step_text_budget(std::size_t bytes);
 
 // Writes the right half of every row, one line each: the inverse once the rows are normalised.
 void write_inverse();

@@ -1,5 +1,7 @@
 // Whole reports, byte for byte, for the worked examples and the cases around them.
 
+#include "entry_text_cache.hpp"
+#include "report.hpp"
 #include "test_support.hpp"
 
 namespace torvane::testing {
@@ -68,6 +70,20 @@ TEST_F(report, values_use_six_significant_digits_and_short_exponents)
     EXPECT_NE(text.find("\r\n0.333333  0  0  \r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\n0  0  0  \r\n"), std::string::npos);  // 1 / 1234567 is tiny: normalised to 0
     EXPECT_NE(text.find("\r\n0  0  10000  \r\n"), std::string::npos);
+}
+
+TEST_F(report, same_bytes_with_and_without_the_entry_text_cache)
+{
+    // Singular and badly scaled input too, so infinities, NaNs and cleaned entries pass
+    // through both ways of writing a step block.
+    for (const char* data : {"4 -2 7 1  0 3 -5 2  8 1 1 -9  3 3 0 6", "1 2 3 4  2 4 6 8  0 0 1e-7 1  5 5 5 5",
+                             "1e30 1 0 0  1 1e-30 0 0  0 0 1 1  0 0 1 1.0000001"}) {
+        const std::string cached = report_of("4", data);
+        set_step_text_budget(0);
+        const std::string uncached = report_of("4", data);
+        set_step_text_budget(entry_text_cache::default_budget);
+        EXPECT_EQ(uncached, cached) << data;
+    }
 }
 
 TEST_F(report, singular_matrix_shows_infinities_and_nans)
