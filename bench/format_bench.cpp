@@ -50,7 +50,7 @@ const std::vector<float>& report_values()
 
 std::string formatted_with_format_value(const std::vector<float>& values)
 {
-    std::string text(values.size() * (torvane::max_value_chars + 1), '\0');
+    std::string text(values.size() * (torvane::max_value_chars + 1) + torvane::value_scratch_chars, '\0');
     char* out = text.data();
     for (float value : values) {
         out = torvane::format_value(value, out);
@@ -93,7 +93,7 @@ void count_values(benchmark::State& state)
 void format_value_mix(benchmark::State& state)
 {
     const auto& values = report_values();
-    std::vector<char> buffer(values.size() * (torvane::max_value_chars + 1));
+    std::vector<char> buffer(values.size() * (torvane::max_value_chars + 1) + torvane::value_scratch_chars);
     for (auto _ : state) {
         char* out = buffer.data();
         for (float value : values) {

@@ -2,6 +2,9 @@
 
 #include <array>
 #include <bit>
+#include <charconv>
+#include <cmath>
+#include <string>
 #include <cstdint>
 #include <cstring>
 
@@ -69,9 +72,11 @@ struct scaled_value {
     bool round_up;
 };
 
+// Written with bitwise operators so that the compiler makes no branch of it: which way a
+// value rounds is as good as random, and a mispredicted branch costs more than the rest.
 bool rounds_up(bool above_half, bool exactly_half, std::uint64_t quotient)
 {
-    return above_half || (exactly_half && (quotient & 1) != 0);
+    return above_half | (exactly_half & ((quotient & 1) != 0));
 }
 
 template <class Uint>
@@ -115,16 +120,26 @@ scaled_value scale(binary_value value, int power)
 // floor(log10(2^p)); the formula is exact for every p a float can have.
 int decimal_exponent_of_power_of_2(int p) { return (p * 78913) >> 18; }
 
-decimal_value to_decimal(binary_value value)
+// 10^k as doubles for k = -45 .. 39. A float compared with them tells its decimal exponent:
+// no float lies between a power of ten and its nearest double (the exhaustive check of
+// every float confirms it), so the comparison is exact for floats.
+constexpr int lowest_power_of_10 = -45;
+const auto powers_of_10_as_double = [] {
+    std::array<double, 85> powers{};
+    for (int k = lowest_power_of_10; k < lowest_power_of_10 + 85; ++k) {
+        const std::string literal = "1e" + std::to_string(k);  // read back as the nearest double
+        std::from_chars(literal.data(), literal.data() + literal.size(), powers[static_cast<std::size_t>(k - lowest_power_of_10)]);
+    }
+    return powers;
+}();
+
+decimal_value to_decimal(binary_value value, double magnitude)
 {
     const int binary_exponent = value.exponent + static_cast<int>(std::bit_width(value.mantissa)) - 1;
     // The value lies in [2^p, 2^(p+1)), so its decimal exponent is this one or the next.
     int exponent = decimal_exponent_of_power_of_2(binary_exponent);
-    scaled_value scaled = scale(value, 5 - exponent);
-    if (scaled.quotient >= six_digit_limit) {
-        ++exponent;
-        scaled = scale(value, 5 - exponent);
-    }
+    exponent += magnitude >= powers_of_10_as_double[static_cast<std::size_t>(exponent + 1 - lowest_power_of_10)];
+    const scaled_value scaled = scale(value, 5 - exponent);
     auto digits = static_cast<std::uint32_t>(scaled.quotient) + (scaled.round_up ? 1u : 0u);
     if (digits == six_digit_limit) { // 999999.5 and the like round up to the next power of ten
         digits = six_digit_floor;
@@ -140,66 +155,77 @@ binary_value decompose(std::uint32_t biased_exponent, std::uint32_t fraction)
     return {fraction | (1u << 23), static_cast<int>(biased_exponent) - 150};
 }
 
-void write_six_digits(std::uint32_t digits, char* out)
+// The six digits as ASCII in the low six bytes of a word, first digit first in memory.
+std::uint64_t six_ascii_digits(std::uint32_t digits)
 {
     const std::uint32_t low_four = digits % 10'000;
-    std::memcpy(out, two_digits(digits / 10'000), 2);
-    std::memcpy(out + 2, two_digits(low_four / 100), 2);
-    std::memcpy(out + 4, two_digits(low_four % 100), 2);
+    std::uint16_t pairs[4] = {};
+    std::memcpy(&pairs[0], two_digits(digits / 10'000), 2);
+    std::memcpy(&pairs[1], two_digits(low_four / 100), 2);
+    std::memcpy(&pairs[2], two_digits(low_four % 100), 2);
+    std::uint64_t word;
+    std::memcpy(&word, pairs, sizeof word);
+    return word;
 }
 
-// How many of the six digits remain once trailing zeros are dropped (at least one).
-int significant_digits(std::uint32_t digits)
+// How many of the six digits remain once trailing zeros are dropped: the zero digits at
+// the end are the zero bytes at the top once '0' is taken off every digit. The first
+// digit is never zero, so at least one remains.
+int significant_digits(std::uint64_t ascii)
 {
-    int count = 6;
-    while (count > 1 && digits % 10 == 0) {
-        digits /= 10;
-        --count;
-    }
-    return count;
+    const std::uint64_t offsets = (ascii ^ 0x3030'3030'3030) << 16;
+    return 6 - std::countl_zero(offsets) / 8;
 }
 
-char* put_digits(const char* digits, int count, char* out)
-{
-    std::memcpy(out, digits, static_cast<std::size_t>(count));
-    return out + count;
-}
+void store8(char* out, std::uint64_t word) { std::memcpy(out, &word, sizeof word); }
+
+// The texts below are written with whole 8-byte stores and then cut to length, so the
+// layout costs no data-dependent branch; that is why a caller gives value_scratch_chars.
 
 // "123.456", "0.00123", "120": used for decimal exponents -4 to 5.
 char* write_fixed(decimal_value value, char* out)
 {
-    char digits[6];
-    write_six_digits(value.digits, digits);
-    const int significant = significant_digits(value.digits);
+    const std::uint64_t ascii = six_ascii_digits(value.digits);
+    const int significant = significant_digits(ascii);
     if (value.exponent < 0) {
-        static constexpr char leading[] = "0.000";
-        out = put_digits(leading, 1 - value.exponent, out);
-        return put_digits(digits, significant, out);
+        store8(out, 0x3030'3030'3030'2e30); // "0.000000"
+        const int leading = 1 - value.exponent;  // "0." and the zeros after the point
+        store8(out + leading, ascii);
+        return out + leading + significant;
     }
     const int whole = value.exponent + 1;
-    out = put_digits(digits, whole, out); // any zeros among them are wanted
-    if (significant <= whole)
-        return out;
-    *out++ = '.';
-    return put_digits(digits + whole, significant - whole, out);
+    store8(out, ascii);
+    out[whole] = '.';
+    store8(out + whole + 1, ascii >> (8 * whole));
+    // Any zeros among the whole digits are wanted; a point with nothing after it is not.
+    return out + (significant > whole ? significant + 1 : whole);
 }
+
+// "e-05", "e+38" for every decimal exponent a float can have, -45 to 38.
+constexpr std::array<std::uint32_t, 84> exponent_suffixes = [] {
+    std::array<std::uint32_t, 84> suffixes{};
+    for (int e = -45; e <= 38; ++e) {
+        const int magnitude = e < 0 ? -e : e;
+        const auto text = static_cast<std::uint32_t>('e') | static_cast<std::uint32_t>(e < 0 ? '-' : '+') << 8 |
+                          static_cast<std::uint32_t>('0' + magnitude / 10) << 16 |
+                          static_cast<std::uint32_t>('0' + magnitude % 10) << 24;
+        suffixes[static_cast<std::size_t>(e + 45)] = text;
+    }
+    return suffixes;
+}();
 
 // "1.23457e+06", "1e-05": a float's decimal exponent lies within -45..38, always two digits.
 char* write_scientific(decimal_value value, char* out)
 {
-    char digits[6];
-    write_six_digits(value.digits, digits);
-    const int significant = significant_digits(value.digits);
-    *out++ = digits[0];
-    if (significant > 1) {
-        *out++ = '.';
-        out = put_digits(digits + 1, significant - 1, out);
-    }
-    *out++ = 'e';
-    *out++ = value.exponent < 0 ? '-' : '+';
-    const int magnitude = value.exponent < 0 ? -value.exponent : value.exponent;
-    std::memcpy(out, two_digits(static_cast<std::uint32_t>(magnitude)), 2);
-    return out + 2;
+    const std::uint64_t ascii = six_ascii_digits(value.digits);
+    const int significant = significant_digits(ascii);
+    store8(out, ascii);
+    out[1] = '.';
+    store8(out + 2, ascii >> 8);
+    out += significant > 1 ? significant + 1 : 1;
+    const std::uint32_t suffix = exponent_suffixes[static_cast<std::size_t>(value.exponent + 45)];
+    std::memcpy(out, &suffix, sizeof suffix);
+    return out + 4;
 }
 
 } // namespace
@@ -207,8 +233,8 @@ char* write_scientific(decimal_value value, char* out)
 char* format_value(float value, char* out)
 {
     const auto bits = std::bit_cast<std::uint32_t>(value);
-    if ((bits >> 31) != 0)
-        *out++ = '-'; // NaN included: its sign bit decides "-nan"
+    *out = '-';
+    out += bits >> 31; // NaN included: its sign bit decides "-nan"
     const std::uint32_t biased_exponent = (bits >> 23) & 0xff;
     const std::uint32_t fraction = bits & 0x7f'ffff;
     if (biased_exponent == 0xff) {
@@ -219,7 +245,7 @@ char* format_value(float value, char* out)
         *out = '0';
         return out + 1;
     }
-    const decimal_value decimal = to_decimal(decompose(biased_exponent, fraction));
+    const decimal_value decimal = to_decimal(decompose(biased_exponent, fraction), std::fabs(static_cast<double>(value)));
     if (decimal.exponent >= -4 && decimal.exponent < 6)
         return write_fixed(decimal, out);
     return write_scientific(decimal, out);

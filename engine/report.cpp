@@ -18,11 +18,12 @@ char* put(char* out, std::string_view text)
     return out + text.size();
 }
 
-// The most a row line of `columns` values can take, its separator and line break included.
+// The most a row line of `columns` values can take, its separator and line break included,
+// and the scratch bytes the formatter may write past the last value.
 std::size_t row_line_capacity(std::size_t columns)
 {
     return columns * (max_value_chars + report_text::value_terminator.size()) + report_text::half_separator.size() +
-           report_text::line_break.size();
+           report_text::line_break.size() + value_scratch_chars;
 }
 
 // Stores every entry back, tiny or not, so the loop has no branch and vectorises.

@@ -37,16 +37,17 @@ std::string reference_text(float value)
     return {text, result.ptr};
 }
 
-// Our text; a marker instead when the formatter wrote outside its max_value_chars.
+// Our text; a marker instead when the formatter wrote past its scratch bytes or made a
+// text longer than max_value_chars.
 std::string text_of(float value)
 {
     constexpr char guard = '\x7f';
-    char text[max_value_chars + 8];
+    char text[torvane::value_scratch_chars + 8];
     std::memset(text, guard, sizeof text);
     const char* end = format_value(value, text);
-    const bool overran = std::any_of(text + max_value_chars, text + sizeof text, [](char c) { return c != guard; });
+    const bool overran = std::any_of(text + torvane::value_scratch_chars, text + sizeof text, [](char c) { return c != guard; });
     if (overran || end < text || end > text + max_value_chars)
-        return "<overran max_value_chars>";
+        return "<overran value_scratch_chars or max_value_chars>";
     return std::string(static_cast<const char*>(text), end);
 }
 

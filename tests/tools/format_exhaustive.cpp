@@ -51,15 +51,16 @@ std::string expected_text(float value)
     return {text, result.ptr};
 }
 
-// Our text, or a marker when the formatter wrote past max_value_chars.
+// Our text, or a marker when the formatter wrote past its scratch bytes or made a text
+// longer than max_value_chars.
 std::string our_text(float value)
 {
     constexpr char guard = '\x7f';
-    char text[torvane::max_value_chars + 8];
+    char text[torvane::value_scratch_chars + 8];
     std::memset(text, guard, sizeof text);
     const char* end = torvane::format_value(value, text);
     if (end < text || end > text + torvane::max_value_chars ||
-        std::any_of(text + torvane::max_value_chars, text + sizeof text, [](char c) { return c != guard; }))
+        std::any_of(text + torvane::value_scratch_chars, text + sizeof text, [](char c) { return c != guard; }))
         return "<wrote past " + std::to_string(torvane::max_value_chars) + " chars>";
     return std::string(static_cast<const char*>(text), end);
 }
