@@ -115,6 +115,7 @@ run_status show_report(dialog_seam& seam)
 
 run_status run_with_files(dialog_seam& seam)
 {
+    reset_engine();  // first, so that a run failing on its files does not report the last run's order
     if (!reset_file(data_file_name))
         return failure(run_failure::file_not_writable, data_file_name);
     if (!reset_file(report_file_name))
@@ -123,7 +124,6 @@ run_status run_with_files(dialog_seam& seam)
     in_file.clear();
     const std::string dimension_text = seam.dimension_text();
     const std::string data_text = seam.data_text();
-    reset_engine();
     if (run_status saved = save_inputs(dimension_text, data_text); saved.outcome != run_outcome::completed)
         return saved;
 

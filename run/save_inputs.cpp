@@ -2,6 +2,9 @@
 
 #include "state.hpp"
 
+#include <filesystem>
+#include <system_error>
+
 namespace torvane {
 namespace {
 
@@ -28,6 +31,12 @@ run_status save_inputs(std::string_view dimension_text, std::string_view data_te
         return {};
     out_file.write(data_text);
     out_file.close();
+    // Only a file gives back what was written to it: "mat.data" made a link to a device
+    // would read back as nothing (/dev/null, and the boxes' texts would be lost unseen) or
+    // without end (/dev/zero, filling memory).
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(data_file_name, error))
+        return file_failure(run_failure::file_not_readable, data_file_name);
     if (!in_file.open(data_file_name))
         return file_failure(run_failure::file_not_readable, data_file_name);
     if (!out_file.open(report_file_name))
