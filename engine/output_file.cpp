@@ -3,10 +3,37 @@
 #include <cerrno>
 #include <cstring>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace torvane {
 namespace {
 
 constexpr std::size_t buffer_size = std::size_t{1} << 20;
+
+// Creates the file or truncates it, for writing in text mode. Where a file can be a FIFO,
+// one without a reader would block the open for good and the program would never answer
+// again; opened without blocking, that fails at once (ENXIO) instead, and the stream then
+// blocks as usual.
+std::FILE* open_for_writing(const std::string& path)
+{
+#ifdef _WIN32
+    return std::fopen(path.c_str(), "w");
+#else
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK, 0666);
+    if (descriptor < 0)
+        return nullptr;
+    const int flags = fcntl(descriptor, F_GETFL);
+    std::FILE* file = nullptr;
+    if (flags >= 0 && fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == 0)
+        file = fdopen(descriptor, "w");
+    if (!file)
+        ::close(descriptor);
+    return file;
+#endif
+}
 
 } // namespace
 
@@ -29,8 +56,8 @@ bool output_file::open(const std::string& path)
         failed_ = true;
         return false;
     }
-    // "w" is text mode: on Windows every LF written lies on disk as CR LF.
-    file_ = std::fopen(path.c_str(), "w");
+    // Text mode: on Windows every LF written lies on disk as CR LF.
+    file_ = open_for_writing(path);
     if (!file_) {
         failed_ = true;
         return false;

@@ -5,7 +5,8 @@
 // read back, are in compute_run_test.cpp.)
 //
 // Permissions do not stop root, and the tests may run as root: the cases that rest on
-// them run in a child process that first gives up root for the "nobody" account.
+// them run in a child process that first gives up root for the "nobody" account. So do
+// the cases that once hung, so that a hang ends the child instead of the suite.
 
 #include "run_messages.hpp"
 #include "test_support.hpp"
@@ -77,8 +78,9 @@ bool take_field(std::string_view& in, std::string& field)
 
 enum class child_end { ran, cannot_give_up_root, broke };
 
-// The same run in a child process without root's power over permissions. The scratch
-// directory and everything in it stay where they are, so the parent checks the files.
+// The same run in a child process without root's power over permissions, killed if it
+// hangs. The scratch directory and everything in it stay where they are, so the parent
+// checks the files.
 child_end run_unprivileged(const std::string& dimension, std::function<void()> during_read_back,
                            observed_run& observed)
 {
@@ -90,6 +92,7 @@ child_end run_unprivileged(const std::string& dimension, std::function<void()> d
         return child_end::broke;
     if (child == 0) {
         close(channel[0]);
+        alarm(60);  // a run that hangs ends as a failure of the test, not a stuck suite
         if (!give_up_root())
             _exit(3);
         const observed_run run = run_here(dimension, std::move(during_read_back));
@@ -155,7 +158,8 @@ void existing_file(const char* name, fs::perms mode)
 
 struct fault_case {
     const char* name;
-    bool needs_permissions;           // run without root's power over permissions
+    bool in_child;                    // run in a child without root's power over permissions,
+                                      // and killed should it hang
     std::function<void()> make_fault; // in the scratch directory, before the run
     std::function<void()> during_read_back;
     run_failure failure;
@@ -188,6 +192,20 @@ const fault_case fault_cases[] = {
      nullptr, run_failure::file_not_readable, "mat.data", "", 0},
     {"report_made_unreadable_before_read_back", true, [] { set_mode(".", open_directory); },
      [] { set_mode("mat.result", write_only); }, run_failure::file_not_readable, "mat.result", "Permission denied", 2},
+    {"data_file_a_fifo", true,
+     [] {
+         set_mode(".", open_directory);
+         ASSERT_EQ(mkfifo("mat.data", 0666), 0);
+         set_mode("mat.data", read_write);
+     },
+     nullptr, run_failure::file_not_writable, "mat.data", "", 0},
+    {"report_a_fifo", true,
+     [] {
+         set_mode(".", open_directory);
+         ASSERT_EQ(mkfifo("mat.result", 0666), 0);
+         set_mode("mat.result", read_write);
+     },
+     nullptr, run_failure::file_not_writable, "mat.result", "", 0},
     {"report_a_link_to_a_full_disk", false, [] { fs::create_symlink("/dev/full", "mat.result"); }, nullptr,
      run_failure::file_not_writable, "mat.result", "No space left on device", 2},
     {"data_file_a_link_to_a_full_disk", false, [] { fs::create_symlink("/dev/full", "mat.data"); }, nullptr,
@@ -252,7 +270,7 @@ TEST_P(file_fault, gives_its_message_shows_nothing_and_the_next_run_works)
         c.make_fault();
 
     observed_run run;
-    if (c.needs_permissions) {
+    if (c.in_child) {
         const child_end end = run_unprivileged("2", c.during_read_back, run);
         if (end == child_end::cannot_give_up_root)
             GTEST_SKIP() << "running as root, and root cannot be given up here, so permissions do not bind";
