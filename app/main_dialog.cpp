@@ -1,0 +1,111 @@
+#include "main_dialog.hpp"
+
+#include "app_state.hpp"
+#include "compute_run.hpp"
+#include "resource.h"
+#include "run_messages.hpp"
+#include "win32_dialog_seam.hpp"
+
+#include <new>
+
+namespace torvane {
+
+// "内存不足，无法完成计算。"
+const char* const out_of_memory_text =
+    "\xC4\xDA\xB4\xE6\xB2\xBB\xD7\xE3\xA3\xAC\xCE\xDE\xB7\xA8\xCD\xEA\xB3\xC9\xBC\xC6\xCB\xE3\xA1\xA3";
+
+namespace {
+
+constexpr int quit_code = 18;
+
+// The icon goes in as the small icon only; the large one stays unset. The template has no
+// WS_VISIBLE, so the dialog is still hidden here and WinMain shows it afterwards.
+INT_PTR on_init_dialog(HWND window)
+{
+    HICON icon = LoadIconA(app_instance, MAKEINTRESOURCEA(IDI_APP));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    UpdateWindow(window);
+    center_window(window);
+    return 1;
+}
+
+// One press of the compute button. An order of 0 or less leaves the result box as it was
+// and answers 0; a run that cannot be carried out says why in the result box.
+INT_PTR on_compute()
+{
+    try {
+        win32_dialog_seam seam;
+        const run_status status = compute_run(seam);
+        switch (status.outcome) {
+        case run_outcome::completed:
+            return 1;
+        case run_outcome::no_order:
+            return 0;
+        case run_outcome::failed:
+            SetDlgItemTextA(main_dialog, IDC_RESULT, describe_failure_chinese_gbk(status).c_str());
+            return 1;
+        }
+    } catch (const std::bad_alloc&) {
+        // No exception may unwind through the dialog manager.
+        SetDlgItemTextA(main_dialog, IDC_RESULT, out_of_memory_text);
+    }
+    return 1;
+}
+
+// Only the click of the compute button (BN_CLICKED, 0, in the high word) starts a run;
+// every other command and every notification of the edit boxes is taken and ignored.
+INT_PTR on_command(WPARAM wparam)
+{
+    if (wparam == IDC_COMPUTE)
+        return on_compute();
+    return 1;
+}
+
+INT_PTR on_close(HWND window)
+{
+    DestroyWindow(window);
+    return 1;
+}
+
+INT_PTR on_destroy()
+{
+    PostQuitMessage(quit_code);
+    return 1;
+}
+
+} // namespace
+
+INT_PTR CALLBACK main_dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return on_init_dialog(window);
+    case WM_COMMAND:
+        return on_command(wparam);
+    case WM_CLOSE:
+        return on_close(window);
+    case WM_DESTROY:
+        return on_destroy();
+    default:
+        return 0;
+    }
+}
+
+POINT centred_origin(int client_width, int client_height, int screen_width, int screen_height)
+{
+    // C++ integer division truncates toward zero: (1024 - 1027) / 2 is -1.
+    return POINT{(screen_width - client_width) / 2, (screen_height - client_height) / 2};
+}
+
+// The client size stands for the window size, so the window sits half its frame right of
+// and below the exact middle.
+void center_window(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    const POINT origin =
+        centred_origin(client.right, client.bottom, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    SetWindowPos(window, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+} // namespace torvane

@@ -1,0 +1,26 @@
+#pragma once
+// The main dialog: its dialog procedure and its placement on the screen.
+
+#include <windows.h>
+
+namespace torvane {
+
+// Answers 1 for the messages it handles (WM_INITDIALOG, WM_COMMAND, WM_CLOSE, WM_DESTROY)
+// and 0 for every other one, leaving it to the dialog manager. A click on the compute
+// button answers 0 when the input gave no positive order and nothing was computed.
+INT_PTR CALLBACK main_dialog_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Moves the window so that a client area of its size would sit in the middle of the
+// primary screen; size and z-order stay.
+void center_window(HWND window);
+
+// The outer top-left corner center_window gives a window with a client area of
+// client_width x client_height on a screen_width x screen_height screen. The divisions
+// truncate toward zero, so a client 3 pixels wider than the screen gives x = -1.
+POINT centred_origin(int client_width, int client_height, int screen_width, int screen_height);
+
+// What the procedure puts into the result box when a computation needs more memory than
+// there is for reading the input boxes (GBK).
+extern const char* const out_of_memory_text;
+
+} // namespace torvane

@@ -1,0 +1,23 @@
+#pragma once
+// The compute run's view of the main dialog: the texts of the dimension and data boxes,
+// and the result box that takes the report.
+
+#include "seam.hpp"
+
+namespace torvane {
+
+class win32_dialog_seam final : public dialog_seam {
+public:
+    std::string dimension_text() override;
+    std::string data_text() override;
+    // Puts the whole report into the result box, or leaves the box alone when the report
+    // could not be read back as it was written (the run then reports that failure).
+    void set_result_text(report_source& report) override;
+};
+
+// The text of one edit box of main_dialog, copied through a zero-filled GlobalAlloc block
+// of its length plus one; exactly GetWindowTextLengthA bytes. Throws std::bad_alloc when
+// the block cannot be had.
+std::string dialog_box_text(int id);
+
+} // namespace torvane
