@@ -27,8 +27,8 @@ TEST_F(compute, writes_both_files_and_shows_the_report)
     scripted_dialog dialog("2", "1 2\r\n3 4");
     const run_status status = compute_run(dialog);
     EXPECT_EQ(status.outcome, run_outcome::completed);
-    EXPECT_EQ(read_file("mat.data"), "2\n1 2\r\n3 4");
-    EXPECT_EQ(read_file("mat.result"), dialog.result);
+    EXPECT_EQ(read_file("mat.data"), on_disk("2\n1 2\r\n3 4"));
+    EXPECT_EQ(read_file("mat.result"), on_disk(dialog.result));
     EXPECT_EQ(dialog.result.substr(0, 8), step_header(1) + "\r\n");
     EXPECT_EQ(dialog.times_set, 1);
 }
@@ -40,7 +40,7 @@ TEST_F(compute, two_runs_in_a_row_give_the_same_report)
     const std::string first = dialog.result;
     compute_run(dialog);
     EXPECT_EQ(dialog.result, first);
-    EXPECT_EQ(read_file("mat.result"), first);
+    EXPECT_EQ(read_file("mat.result"), on_disk(first));
 }
 
 struct early_end_case {
@@ -75,7 +75,7 @@ TEST_P(early_end, computes_nothing_and_leaves_the_result_box)
     EXPECT_EQ(compute_run(dialog).outcome, run_outcome::no_order);
     EXPECT_EQ(dialog.result, shown);
     EXPECT_EQ(dialog.times_set, 1);
-    EXPECT_EQ(read_file("mat.data"), c.data_file_after);
+    EXPECT_EQ(read_file("mat.data"), on_disk(c.data_file_after));
     EXPECT_EQ(read_file("mat.result"), "");
 
     dialog.dimension = "2";

@@ -50,6 +50,21 @@ std::string read_file(const std::filesystem::path& path)
     return text.str();
 }
 
+std::string on_disk(std::string_view text)
+{
+#ifdef _WIN32
+    std::string disk;
+    for (const char c : text) {
+        if (c == '\n')
+            disk += '\r';
+        disk += c;
+    }
+    return disk;
+#else
+    return std::string(text);
+#endif
+}
+
 void write_file(const std::filesystem::path& path, std::string_view bytes)
 {
     std::ofstream out(path, std::ios::binary);

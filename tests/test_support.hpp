@@ -49,6 +49,9 @@ public:
 // Lines joined as the report writes them: each ends in CR LF.
 std::string crlf_lines(std::initializer_list<std::string_view> lines);
 std::string read_file(const std::filesystem::path& path);
+// `text` as a file written in the platform's text mode holds it: on Windows each LF
+// lies on disk as CR LF.
+std::string on_disk(std::string_view text);
 void write_file(const std::filesystem::path& path, std::string_view bytes);
 
 // The report text of one run in the current directory, or "(untouched)" when none was shown.
