@@ -7,6 +7,7 @@
 #include "progress_line.hpp"
 #include "run_messages.hpp"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -32,32 +33,59 @@ struct file_closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-bool read_stream(std::FILE* in, std::string& text)
+int fail_usage(const std::string& message)
+{
+    std::fprintf(stderr, "torvane: %s\nTry 'torvane --help'.\n", message.c_str());
+    return exit_usage;
+}
+
+// More data than any order this machine could invert needs: an endless source such as
+// /dev/zero would otherwise be read until memory runs out.
+constexpr std::size_t largest_data_text = std::size_t{1} << 30;
+
+enum class data_read { ok, failed, too_large };
+
+data_read read_stream(std::FILE* in, std::string& text)
 {
     char chunk[1 << 16];
     std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+    while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+        if (text.size() + got > largest_data_text)
+            return data_read::too_large;
         text.append(chunk, got);
-    return std::ferror(in) == 0;
+    }
+    return std::ferror(in) == 0 ? data_read::ok : data_read::failed;
 }
 
-bool read_data_file(const std::string& path, std::string& text)
+data_read read_data_file(const std::string& path, std::string& text)
 {
     std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "rb"));
-    return file && read_stream(file.get(), text);
+    return file ? read_stream(file.get(), text) : data_read::failed;
 }
 
-bool read_standard_input(std::string& text)
+data_read read_standard_input(std::string& text)
 {
     if (isatty(fileno(stdin)))
         std::fputs("Type the matrix entries, N x N numbers row by row, then press Ctrl-D on a new line:\n", stderr);
     return read_stream(stdin, text);
 }
 
-int fail_usage(const std::string& message)
+// The data text from --data, --data-file or standard input; exit_usage, with its message
+// shown, when it cannot be had.
+int read_data(const console_options& options, std::string& data)
 {
-    std::fprintf(stderr, "torvane: %s\nTry 'torvane --help'.\n", message.c_str());
-    return exit_usage;
+    if (options.data) {
+        data = *options.data;
+        return exit_report;
+    }
+    errno = 0;
+    const data_read result = options.data_file ? read_data_file(*options.data_file, data) : read_standard_input(data);
+    const std::string source = options.data_file ? "the data file '" + *options.data_file + "'" : "standard input";
+    if (result == data_read::too_large)
+        return fail_usage(source + " holds more than 1 GiB of data, more than any matrix this program can invert");
+    if (result == data_read::failed)
+        return fail_usage("cannot read " + source + (errno != 0 ? std::string(": ") + std::strerror(errno) : ""));
+    return exit_report;
 }
 
 int report_outcome(const run_status& status, const console_seam& seam)
@@ -82,12 +110,8 @@ int report_outcome(const run_status& status, const console_seam& seam)
 int run(const console_options& options)
 {
     std::string data;
-    if (options.data)
-        data = *options.data;
-    else if (options.data_file && !read_data_file(*options.data_file, data))
-        return fail_usage("cannot read the data file '" + *options.data_file + "': " + std::strerror(errno));
-    else if (!options.data_file && !read_standard_input(data))
-        return fail_usage("cannot read the data from standard input");
+    if (const int status = read_data(options, data); status != exit_report)
+        return status;
 
     std::optional<terminal_encoding> view;
     if (!options.raw)

@@ -57,8 +57,10 @@ bool output_file::open(const std::string& path)
         return false;
     }
     // Text mode: on Windows every LF written lies on disk as CR LF.
+    errno = 0;
     file_ = open_for_writing(path);
     if (!file_) {
+        open_error_ = errno;
         failed_ = true;
         return false;
     }

@@ -38,6 +38,8 @@ public:
     void discard();
 
     bool is_open() const { return file_ != nullptr; }
+    // errno of the last open that failed, so a message can give the system's reason.
+    int open_error() const { return open_error_; }
     bool fail() const { return failed_; }
     void clear() { failed_ = false; }
 
@@ -69,6 +71,7 @@ private:
     std::uint64_t written_ = 0;
     std::string path_;
     bool failed_ = false;
+    int open_error_ = 0;
 };
 
 } // namespace torvane

@@ -117,9 +117,9 @@ run_status run_with_files(dialog_seam& seam)
 {
     reset_engine();  // first, so that a run failing on its files does not report the last run's order
     if (!reset_file(data_file_name))
-        return failure(run_failure::file_not_writable, data_file_name);
+        return failure(run_failure::file_not_writable, data_file_name, out_file.open_error());
     if (!reset_file(report_file_name))
-        return failure(run_failure::file_not_writable, report_file_name);
+        return failure(run_failure::file_not_writable, report_file_name, out_file.open_error());
     out_file.clear();
     in_file.clear();
     const std::string dimension_text = seam.dimension_text();

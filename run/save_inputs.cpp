@@ -8,12 +8,13 @@
 namespace torvane {
 namespace {
 
-run_status file_failure(run_failure failure, const char* file)
+run_status file_failure(run_failure failure, const char* file, int error_number = 0)
 {
     run_status status;
     status.outcome = run_outcome::failed;
     status.failure = failure;
     status.file = file;
+    status.error_number = error_number;
     return status;
 }
 
@@ -23,7 +24,7 @@ run_status save_inputs(std::string_view dimension_text, std::string_view data_te
 {
     if (!dimension_text.empty()) {
         if (!out_file.open(data_file_name))
-            return file_failure(run_failure::file_not_writable, data_file_name);
+            return file_failure(run_failure::file_not_writable, data_file_name, out_file.open_error());
         out_file.write(dimension_text);
         out_file.put('\n');
     }
@@ -40,7 +41,7 @@ run_status save_inputs(std::string_view dimension_text, std::string_view data_te
     if (!in_file.open(data_file_name))
         return file_failure(run_failure::file_not_readable, data_file_name);
     if (!out_file.open(report_file_name))
-        return file_failure(run_failure::file_not_writable, report_file_name);
+        return file_failure(run_failure::file_not_writable, report_file_name, out_file.open_error());
     return {};
 }
 

@@ -140,6 +140,7 @@ TEST_F(compute, report_that_cannot_be_created_names_the_file)
     EXPECT_EQ(status.failure, run_failure::file_not_writable);
     EXPECT_EQ(status.file, "mat.result");
     EXPECT_NE(describe_failure_english(status).find("\"mat.result\""), std::string::npos);
+    EXPECT_NE(status.error_number, 0) << "the system's reason belongs in the message";
     EXPECT_EQ(dialog.result, "(untouched)");
 
     fs::remove("mat.result");

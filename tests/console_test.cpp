@@ -70,6 +70,7 @@ const exit_case exit_cases[] = {
     {"empty_data", "--dimension 2 --data ''", 1, "no positive order"},
     {"unknown_option", "--dimension 2 --bogus", 2, "unknown option"},
     {"unreadable_data_file", "--dimension 2 --data-file missing.txt", 2, "missing.txt"},
+    {"endless_data_file", "--dimension 2 --data-file /dev/zero", 2, "more than 1 GiB"},
     {"order_too_large", "--dimension 100000 --data 1", 3, "100000"},
 };
 
