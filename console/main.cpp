@@ -5,6 +5,7 @@
 #include "console_seam.hpp"
 #include "options.hpp"
 #include "progress_line.hpp"
+#include "run_files.hpp"
 #include "run_messages.hpp"
 
 #include <cerrno>
@@ -78,6 +79,10 @@ int read_data(const console_options& options, std::string& data)
         data = *options.data;
         return exit_report;
     }
+    if (options.data_file ? is_run_file(*options.data_file) : standard_input_is_run_file())
+        return fail_usage(std::string(options.data_file ? "the data file '" + *options.data_file + "'" : "standard input") +
+                          " is this directory's own \"mat.data\" or \"mat.result\", which every run rewrites; "
+                          "copy it to another name first (cp mat.data my-matrix.txt)");
     errno = 0;
     const data_read result = options.data_file ? read_data_file(*options.data_file, data) : read_standard_input(data);
     const std::string source = options.data_file ? "the data file '" + *options.data_file + "'" : "standard input";
