@@ -42,16 +42,39 @@ template <class T, class Show> std::string json_array(const std::vector<T>& item
 
 std::string json_texts(const std::vector<float>& values) { return json_array(values, [](float v) { return json_string(entry_text(v)); }); }
 
-// Place, text, place, text ... for every entry whose text the pass changed.
-std::string changed_texts(const pass_record& pass)
+// The entries whose text the pass changed, as runs along a row: row, first column, and
+// the texts of the run joined by blanks. The rows a pass changes change in long stretches,
+// so this keeps a place per run instead of per entry.
+std::string changed_runs(const pass_record& pass, std::uint32_t n)
 {
     std::string out = "[";
-    for (std::size_t i = 0; i < pass.after.size(); ++i) {
-        const std::string now = entry_text(pass.after[i]);
-        if (now != entry_text(pass.before[i]))
-            out += (out.size() > 1 ? "," : "") + std::to_string(i) + "," + json_string(now);
+    const std::size_t width = 2 * std::size_t{n};
+    for (std::size_t r = 0; r < n; ++r) {
+        for (std::size_t c = 0; c < width;) {
+            std::string run;
+            const std::size_t first = c;
+            for (; c < width; ++c) {
+                const std::string now = entry_text(pass.after[r * width + c]);
+                if (now == entry_text(pass.before[r * width + c]))
+                    break;
+                run += (run.empty() ? "" : " ") + now;
+            }
+            if (run.empty())
+                ++c;
+            else
+                out += (out.size() > 1 ? "," : "") + std::to_string(r) + "," + std::to_string(first) + "," + json_string(run);
+        }
     }
     return out + "]";
+}
+
+// All the texts of a matrix, joined by blanks.
+std::string joined_texts(const std::vector<float>& values)
+{
+    std::string out;
+    for (const float v : values)
+        out += (out.empty() ? "" : " ") + entry_text(v);
+    return json_string(out);
 }
 
 std::string pass_heading(const pass_record& pass)
@@ -77,7 +100,7 @@ ul{margin:.2em 0 .8em;padding-left:1.4em;font-family:ui-monospace,monospace;font
 table{border-collapse:collapse;font-family:ui-monospace,monospace;font-size:.93em}
 td,th{padding:.15em .55em;text-align:right;border:1px solid transparent}
 th{color:#888;font-weight:normal}
-td.bar{border-left:2px solid #555}
+td.bar,th.bar{border-left:2px solid #555}
 td.changed{background:#dcebff}
 td.zeroed{background:#ffe9c7;text-decoration:underline dotted #b46a00}
 td.pivot{outline:2px solid #d12f2f;outline-offset:-2px;font-weight:bold}
@@ -100,11 +123,21 @@ const T = )";
 
 constexpr std::string_view page_script = R"(;
 const last = T.steps.length + 1;
-const mats = [T.start.slice()];
+const start = T.start.split(" ");
+// Calls visit(place, text) for every entry step k changed.
+function changes(k, visit) {
+  const d = T.steps[k - 1].d, w = 2 * T.n;
+  for (let i = 0; i < d.length; i += 3) {
+    const texts = d[i + 2].split(" "), first = d[i] * w + d[i + 1];
+    texts.forEach((text, j) => visit(first + j, text));
+  }
+}
+// The matrices are built as they are first shown, each from the one before.
+const mats = [start];
 function matrixAt(k) {
   while (mats.length <= k) {
-    const m = mats[mats.length - 1].slice(), d = T.steps[mats.length - 1].d;
-    for (let i = 0; i < d.length; i += 2) m[d[i]] = d[i + 1];
+    const m = mats[mats.length - 1].slice();
+    changes(mats.length, (place, text) => { m[place] = text; });
     mats.push(m);
   }
   return mats[k];
@@ -128,9 +161,9 @@ function table(rows, cols, texts, bar, cellClass, rowClass) {
 function stepView(k) {
   const n = T.n, w = 2 * n;
   if (k === 0)
-    return "<h2>Start: [A | I], A as read</h2>" + table(n, w, T.start, n, () => "", () => "");
+    return "<h2>Start: [A | I], A as read</h2>" + table(n, w, start, n, () => "", () => "");
   const s = T.steps[k - 1], marks = {};
-  for (let i = 0; i < s.d.length; i += 2) marks[s.d[i]] = "changed";
+  changes(k, place => { marks[place] = "changed"; });
   for (const z of s.z) marks[z] = "zeroed";
   marks[s.p * w + s.p] = "pivot";
   return "<h2>" + esc(s.h) + "</h2><ul>" + s.o.map(l => "<li>" + esc(l) + "</li>").join("") + "</ul>" +
@@ -182,7 +215,7 @@ void html_page::add_pass(std::uint32_t n, const pass_record& pass)
               ",\"o\":" + json_array(operation_lines(pass, n, plain), [](const std::string& l) { return json_string(l.substr(2)); }) +
               ",\"p\":" + std::to_string(pass.pivot) + ",\"r\":" + (pass.repair ? "true" : "false") +
               ",\"z\":" + json_array(pass.zeroed, [](std::size_t z) { return std::to_string(z); }) +
-              ",\"d\":" + changed_texts(pass) + "}";
+              ",\"d\":" + changed_runs(pass, n) + "}";
 }
 
 std::string html_page::finish(const elimination_record& record) const
@@ -192,7 +225,7 @@ std::string html_page::finish(const elimination_record& record) const
     const std::string result = "{\"dv\":" + json_texts(record.divisors()) + ",\"x\":" + json_texts(record.inverse()) +
                                ",\"acc\":" + json_array(accuracy_lines(check, plain), json_string) +
                                ",\"ok\":" + (trustworthy(check) ? "true" : "false") + "}";
-    return std::string(page_head) + "{\"n\":" + std::to_string(record.order()) + ",\n\"start\":" + json_texts(record.loaded()) +
+    return std::string(page_head) + "{\"n\":" + std::to_string(record.order()) + ",\n\"start\":" + joined_texts(record.loaded()) +
            ",\n\"steps\":[" + steps_ + "],\n\"result\":" + result + "}" + std::string(page_script);
 }
 

@@ -48,9 +48,9 @@ TEST_F(views, leave_the_same_files_as_the_plain_run)
 
 TEST_F(views, page_too_large_is_refused_and_nothing_written)
 {
-    const finished f = run("TORVANE --html page.html --dimension 61 --data 1");
+    const finished f = run("TORVANE --html page.html --dimension 121 --data 1");
     EXPECT_EQ(f.status, 2);
-    EXPECT_NE(f.err.find("--html takes orders up to 60"), std::string::npos) << f.err;
+    EXPECT_NE(f.err.find("--html takes orders up to 120"), std::string::npos) << f.err;
     EXPECT_NE(f.err.find("use --raw"), std::string::npos) << f.err;
     for (const char* file : {"page.html", "mat.data", "mat.result"})
         EXPECT_FALSE(std::filesystem::exists(file)) << file;
