@@ -10,7 +10,8 @@ const os = require('node:os');
 const path = require('node:path');
 const puppeteer = require('puppeteer-core');
 
-const [torvane, ...rest] = process.argv.slice(2);
+const [program, ...rest] = process.argv.slice(2);
+const torvane = path.resolve(program);
 const option = name => (rest.includes(name) ? rest[rest.indexOf(name) + 1] : undefined);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-page-'));
 
@@ -25,7 +26,7 @@ async function openPage(browser, url, errors) {
   const page = await browser.newPage();
   page.on('pageerror', error => errors.push(String(error)));
   page.on('console', message => message.type() === 'error' && errors.push(message.text()));
-  await page.setViewport({ width: 900, height: 560 });
+  await page.setViewport({ width: 900, height: 370 });
   await page.goto(url);
   await page.waitForSelector('body[data-ready=yes]');
   return page;
@@ -58,7 +59,7 @@ async function checkExample(browser) {
   // Row 3 += 1/3 x row 2: its last three entries change; the 1e-6 rule zeroes (3, 2).
   assert.deepEqual(second.changed, ['-0.666667', '0.333333']);
   assert.deepEqual(second.zeroed, ['0']);
-  if (option('--screenshot')) await page.screenshot({ path: option('--screenshot') });
+  if (option('--screenshot')) await page.screenshot({ path: path.resolve(option('--screenshot')) });
 
   const linked = await openPage(browser, url + '#step=2', errors);
   assert.equal((await shown(linked)).where, 'step 2 of 4');
