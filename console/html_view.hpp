@@ -15,7 +15,7 @@ namespace torvane {
 // The largest order whose page opens in under two seconds: headless Chromium on two busy
 // cores took 1.3 to 1.6 s from asking for the page of order 120 (23 MB) to its first step
 // on screen, and 1.8 to 2.1 s for order 140 (tests/browser/page_test.js --measure).
-// Larger orders are refused.
+// Larger orders are refused. The --help text and README.md name the limit too.
 inline constexpr std::int32_t largest_html_order = 120;
 
 class html_page {

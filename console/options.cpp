@@ -24,6 +24,7 @@ const char* const usage_text =
     "                     every pass, aligned matrices, the inverse and an accuracy check\n"
     "                     (coloured on a terminal unless NO_COLOR is set)\n"
     "  --html PAGE        write the working as a web page PAGE, one step at a time\n"
+    "                     (orders up to 120; larger pages open too slowly)\n"
     "  --help             show this text\n"
     "  --version          show the version\n"
     "\n"
