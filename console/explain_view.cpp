@@ -5,9 +5,8 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
-#include <cmath>
+#include <cstdint>
 #include <cstdlib>
-#include <set>
 
 #ifdef _WIN32
 #include <io.h>
@@ -180,8 +179,8 @@ std::vector<std::string> accuracy_lines(const accuracy& result, const explain_st
     const bool fine = trustworthy(result);
     const auto row = [](const std::string& label, const std::string& value) {
         // Padded by characters, not bytes: the signs are two bytes in UTF-8.
-        const auto characters = static_cast<std::size_t>(
-            std::count_if(label.begin(), label.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+        const auto starts_a_character = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+        const auto characters = static_cast<std::size_t>(std::count_if(label.begin(), label.end(), starts_a_character));
         return "  " + label + std::string(characters < 42 ? 42 - characters : 1, ' ') + value;
     };
     const std::string where =

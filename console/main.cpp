@@ -167,7 +167,8 @@ int run(const console_options& options)
     std::string data;
     if (const int status = read_data(options, data); status != exit_report)
         return status;
-    box_texts texts = options.matrix_file ? split_matrix_text(std::move(data)) : box_texts{*options.dimension, std::move(data)};
+    box_texts texts =
+        options.matrix_file ? split_matrix_text(std::move(data)) : box_texts{*options.dimension, std::move(data)};
     working_views views(options);
     if (const std::string refusal = views.refusal(texts.dimension, texts.data); !refusal.empty()) {
         std::fprintf(stderr, "torvane: %s\n", refusal.c_str());

@@ -78,7 +78,8 @@ std::string working_views::finish()
     }
     errno = 0;
     if (page_path_ && !write_whole_file(*page_path_, page_.finish(*record_)))
-        return "cannot write the page '" + *page_path_ + "'" + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
+        return "cannot write the page '" + *page_path_ + "'" +
+               (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
     return {};
 }
 

@@ -193,7 +193,8 @@ TEST_P(accuracy_checked, agrees_with_independent_values)
     if (c.hilbert_scale) {
         const std::vector<double> exact = exact_hilbert_inverse(c.n);
         for (std::size_t i = 0; i < exact.size(); ++i)
-            worst_error = std::max(worst_error, std::fabs(w.inverse[i] * c.hilbert_scale - exact[i]) / std::fabs(exact[i]));
+            worst_error =
+                std::max(worst_error, std::fabs(w.inverse[i] * c.hilbert_scale - exact[i]) / std::fabs(exact[i]));
         EXPECT_NEAR(result.correct_digits, std::clamp(-std::log10(worst_error), 0.0, float_digits), 0.05);
     } else if (c.trusted) {
         EXPECT_GT(result.correct_digits, 6.5);

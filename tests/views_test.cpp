@@ -65,7 +65,8 @@ struct colour_case {
 // `script` gives the program a terminal as its standard output.
 const colour_case colour_cases[] = {
     {"terminal", "unset NO_COLOR; script -qec \"TORVANE --explain " + example_arguments + "\" /dev/null", true},
-    {"terminal_with_no_color", "NO_COLOR=1 script -qec \"TORVANE --explain " + example_arguments + "\" /dev/null", false},
+    {"terminal_with_no_color", "NO_COLOR=1 script -qec \"TORVANE --explain " + example_arguments + "\" /dev/null",
+     false},
     {"pipe", "unset NO_COLOR; TORVANE --explain " + example_arguments + " | cat", false},
 };
 
