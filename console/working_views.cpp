@@ -11,13 +11,20 @@
 namespace torvane {
 namespace {
 
-// N as the engine will read it; 0 when there is none.
+// N as the engine will read it from the dimension text, a line feed and the data text;
+// 0 when there is none. A blank dimension text leaves N to the data text.
 std::int32_t order_of(const std::string& dimension, const std::string& data)
 {
-    const std::string start = dimension + "\n" + data.substr(0, 64);
-    const char* pos = start.data();
     std::int32_t n = 0;
-    return scan_int(pos, start.data() + start.size(), n) ? n : 0;
+    const char* pos = dimension.data();
+    const char* end = dimension.data() + dimension.size();
+    if (scan_int(pos, end, n))
+        return n;
+    pos = data.data();
+    return dimension.find_first_not_of(" \t\n\v\f\r") == std::string::npos &&
+                   scan_int(pos, data.data() + data.size(), n)
+               ? n
+               : 0;
 }
 
 bool write_whole_file(const std::string& path, const std::string& text)
