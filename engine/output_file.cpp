@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -13,6 +14,9 @@ namespace torvane {
 namespace {
 
 constexpr std::size_t buffer_size = std::size_t{1} << 20;
+// Buffers queued for the writer thread besides the one being filled: two let a slow
+// write and a quick one even out without holding the run up.
+constexpr std::size_t spare_buffers = 2;
 
 // Creates the file or truncates it, for writing in text mode. Where a file can be a FIFO,
 // one without a reader would block the open for good and the program would never answer
@@ -48,13 +52,9 @@ file_error::file_error(std::string file_name, int error)
 {
 }
 
-output_file::output_file() : buffer_(new char[buffer_size]), capacity_(buffer_size) {}
+output_file::output_file() : block_(buffer_size) {}
 
-output_file::~output_file()
-{
-    if (file_)
-        std::fclose(file_);
-}
+output_file::~output_file() { discard(); }
 
 bool output_file::open(const std::string& path)
 {
@@ -70,11 +70,12 @@ bool output_file::open(const std::string& path)
         failed_ = true;
         return false;
     }
-    std::setvbuf(file_, nullptr, _IONBF, 0);  // our own buffer is the only one
+    std::setvbuf(file_, nullptr, _IONBF, 0);  // our own buffers are the only ones
     path_ = path;
-    used_ = 0;
+    block_.size = 0;
     written_ = 0;
     checksum_ = {};
+    writer_unavailable_ = false;
     return true;
 }
 
@@ -85,6 +86,12 @@ void output_file::close()
         return;
     }
     flush_buffer();
+    if (writer_) {
+        const int error = writer_->finish();
+        writer_.reset();
+        if (error != 0)
+            fail_with(error);
+    }
     std::FILE* file = file_;
     file_ = nullptr;
     errno = 0;
@@ -94,10 +101,21 @@ void output_file::close()
 
 void output_file::discard()
 {
+    stop_writing_behind();
     if (file_)
         std::fclose(file_);
     file_ = nullptr;
-    used_ = 0;
+    block_.size = 0;
+}
+
+// Nothing more reaches the file: queued buffers are dropped, and a write under way is
+// waited for, so that the file can be emptied or reopened after it.
+void output_file::stop_writing_behind()
+{
+    if (!writer_)
+        return;
+    writer_->abandon();
+    writer_.reset();
 }
 
 bool output_file::writable() { return file_ && !failed_; }
@@ -108,19 +126,16 @@ void output_file::write(std::string_view bytes)
         failed_ = true;
         return;
     }
-    if (used_ + bytes.size() > capacity_)
-        flush_buffer();
-    if (bytes.size() > capacity_) {
-        written_ += bytes.size();
-        checksum_.add(bytes);
-        errno = 0;
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-            fail_with(errno);
-        return;
-    }
-    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
-    used_ += bytes.size();
     written_ += bytes.size();
+    while (block_.size + bytes.size() > block_.capacity) {
+        const std::size_t room = block_.capacity - block_.size;
+        std::memcpy(block_.data.get() + block_.size, bytes.data(), room);
+        block_.size += room;
+        bytes.remove_prefix(room);
+        flush_buffer();
+    }
+    std::memcpy(block_.data.get() + block_.size, bytes.data(), bytes.size());
+    block_.size += bytes.size();
 }
 
 char* output_file::reserve(std::size_t size)
@@ -135,15 +150,13 @@ char* output_file::reserve(std::size_t size)
         }
         return scratch_.get();
     }
-    if (used_ + size > capacity_) {
+    if (block_.size + size > block_.capacity) {
         flush_buffer();
-        if (size > capacity_) {
-            buffer_.reset(new char[size]);
-            capacity_ = size;
-        }
+        if (size > block_.capacity)
+            block_ = text_block(size);
     }
-    reserved_at_ = used_;
-    return buffer_.get() + used_;
+    reserved_at_ = block_.size;
+    return block_.data.get() + block_.size;
 }
 
 void output_file::commit(const char* end)
@@ -152,21 +165,45 @@ void output_file::commit(const char* end)
         failed_ = true;
         return;
     }
-    const auto size = static_cast<std::size_t>(end - (buffer_.get() + reserved_at_));
-    used_ = reserved_at_ + size;
+    const auto size = static_cast<std::size_t>(end - (block_.data.get() + reserved_at_));
+    block_.size = reserved_at_ + size;
     written_ += size;
 }
 
+// Adds the bytes to the checksum and writes them; on the writer thread once it runs.
+int output_file::write_out(std::string_view bytes)
+{
+    checksum_.add(bytes);
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size())
+        return 0;
+    return errno != 0 ? errno : EIO;
+}
+
+// The first full buffer starts the writer thread; where none can be started (a process
+// limit) every buffer is written here, just as correctly.
 void output_file::flush_buffer()
 {
-    if (used_ == 0 || !file_)
+    if (block_.size == 0 || !file_)
         return;
-    const std::size_t size = used_;
-    used_ = 0;
-    checksum_.add(std::string_view(buffer_.get(), size));
-    errno = 0;
-    if (std::fwrite(buffer_.get(), 1, size, file_) != size)
-        fail_with(errno);
+    if (!writer_ && !writer_unavailable_) {
+        try {
+            writer_ = std::make_unique<write_behind>([this](std::string_view bytes) { return write_out(bytes); },
+                                                     spare_buffers, buffer_size);
+        } catch (const std::system_error&) {
+            writer_unavailable_ = true;
+        }
+    }
+    if (!writer_) {
+        const std::string_view bytes = block_.text();
+        block_.size = 0;
+        if (const int error = write_out(bytes); error != 0)
+            fail_with(error);
+        return;
+    }
+    if (const int error = writer_->error(); error != 0)
+        fail_with(error);
+    writer_->hand_over(block_);
 }
 
 void output_file::fail_with(int error_number)

@@ -1,11 +1,16 @@
 #pragma once
-// The engine's one output stream: a text file written through a large buffer.
+// The engine's one output stream: a text file written through large buffers. Once the
+// first buffer is full the buffers are written on a thread of their own (write_behind)
+// while the next one is filled; the bytes reach the file in the order they were written.
 // Like a standard stream it has an error state: a write to a stream that is not open
 // sets it, and while it is set every write is dropped, until clear(). A failure of the
 // file system itself (a full disk, an I/O error) is not dropped silently: it throws
 // file_error, naming the file, so the run can stop instead of computing on for nothing.
+// A failure found while a buffer is written behind the run is thrown by the next call
+// that hands a buffer over, or by close().
 
 #include "content_checksum.hpp"
+#include "write_behind.hpp"
 
 #include <cstdint>
 #include <cstdio>
@@ -64,12 +69,14 @@ public:
 private:
     bool writable();
     void flush_buffer();
+    int write_out(std::string_view bytes);
+    void stop_writing_behind();
     void fail_with(int error_number);
 
     std::FILE* file_ = nullptr;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_ = 0;
-    std::size_t used_ = 0;
+    text_block block_;
+    std::unique_ptr<write_behind> writer_;
+    bool writer_unavailable_ = false;
     std::size_t reserved_at_ = 0;
     bool reserved_scratch_ = false;
     std::unique_ptr<char[]> scratch_;

@@ -12,6 +12,7 @@
 #include "test_support.hpp"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,7 @@
 
 #include <grp.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -305,6 +307,36 @@ void PrintTo(const fault_case& c, std::ostream* out) { *out << c.name; }
 
 INSTANTIATE_TEST_SUITE_P(faults, file_fault, ::testing::ValuesIn(fault_cases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A write that fails anywhere in the report (here at a file-size limit, as a full disk
+// would) stops the run with the report's name and empties it: in the first buffer, at a
+// buffer's edge, while later buffers wait to be written, or in the last write at close.
+class write_failure : public in_scratch_directory {};
+
+TEST_F(write_failure, anywhere_in_the_report_stops_the_run_and_empties_it)
+{
+    const std::string order = "60";
+    ASSERT_EQ(run_here(order, nullptr).status.outcome, run_outcome::completed);
+    const std::uintmax_t size = fs::file_size("mat.result");
+    ASSERT_GT(size, std::uintmax_t{4} << 20) << "the report must span several buffers";
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old_limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    for (const std::uintmax_t limit : {std::uintmax_t{1000}, std::uintmax_t{1} << 20, (std::uintmax_t{1} << 20) + 1,
+                                       std::uintmax_t{5} << 19, size - 1}) {
+        rlimit tight = old_limit;
+        tight.rlim_cur = limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+        const observed_run run = run_here(order, nullptr);
+        setrlimit(RLIMIT_FSIZE, &old_limit);
+        EXPECT_EQ(run.status.failure, run_failure::file_not_writable) << "limit " << limit;
+        EXPECT_EQ(run.status.file, "mat.result") << "limit " << limit;
+        EXPECT_EQ(run.status.error_number, EFBIG) << "limit " << limit;
+        EXPECT_EQ(run.shown, "(untouched)") << "limit " << limit;
+        EXPECT_EQ(fs::file_size("mat.result"), 0u) << "limit " << limit;
+    }
+    std::signal(SIGXFSZ, old_handler);
+}
 
 // A read-only directory stops new files, not the rewriting of files already there: with
 // both files present and writable the run goes through.

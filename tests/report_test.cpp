@@ -1,8 +1,12 @@
 // Whole reports, byte for byte, for the worked examples and the cases around them.
 
+#include "content_checksum.hpp"
 #include "entry_text_cache.hpp"
+#include "output_file.hpp"
 #include "report.hpp"
 #include "test_support.hpp"
+
+#include <cstring>
 
 namespace torvane::testing {
 namespace {
@@ -92,6 +96,37 @@ TEST_F(report, singular_matrix_shows_infinities_and_nans)
     EXPECT_NE(text.find("inf"), std::string::npos);
     EXPECT_NE(text.find("nan"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 26), "########################\r\n");
+}
+
+// Text well past the stream's buffers, which are written behind the run on a thread of
+// their own, reaches the file byte for byte and in order, in pieces of any size, with the
+// checksum of what was written.
+TEST_F(report, output_file_keeps_every_byte_in_order_past_its_buffers)
+{
+    std::string text;
+    for (int i = 0; text.size() < (std::size_t{5} << 20) + 12345; ++i)
+        text += std::to_string(i) + (i % 17 == 0 ? "\r\n" : "  ");
+    content_checksum whole;
+    whole.add(text);
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{4099}, std::size_t{1} << 20, (std::size_t{3} << 20) + 5}) {
+        output_file file;
+        ASSERT_TRUE(file.open("out.txt"));
+        bool by_reserve = false;
+        for (std::size_t at = 0; at < text.size(); at += piece, by_reserve = !by_reserve) {
+            const std::string_view bytes = std::string_view(text).substr(at, piece);
+            if (!by_reserve) {
+                file.write(bytes);
+                continue;
+            }
+            char* out = file.reserve(bytes.size());
+            std::memcpy(out, bytes.data(), bytes.size());
+            file.commit(out + bytes.size());
+        }
+        file.close();
+        EXPECT_EQ(file.bytes_written(), text.size()) << "pieces of " << piece;
+        EXPECT_EQ(file.checksum(), whole.value()) << "pieces of " << piece;
+        EXPECT_TRUE(read_file("out.txt") == on_disk(text)) << "pieces of " << piece;
+    }
 }
 
 } // namespace
