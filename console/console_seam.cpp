@@ -23,7 +23,17 @@ void console_seam::set_result_text(report_source& report)
     if (before_output)
         before_output();
     if (!view_) {
-        report.read([this](std::string_view piece) { emit(piece); });
+        // Byte for byte: the system copies the file to standard output where it can.
+        switch (report.send_to(out_)) {
+        case report_source::sending::done:
+            break;
+        case report_source::sending::failed:
+            output_failed_ = true;
+            break;
+        case report_source::sending::not_possible:
+            report.read([this](std::string_view piece) { emit(piece); });
+            break;
+        }
     } else {
         terminal_text converter(*view_);
         std::string converted;

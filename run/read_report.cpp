@@ -5,6 +5,8 @@
 #include <cerrno>
 
 #ifndef _WIN32
+#include "send_file_range.hpp"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,18 +23,23 @@ constexpr std::size_t piece_size = std::size_t{1} << 20;
 // is closed. Without an owner no signal is sent when one of them asks. Where a lease
 // cannot be had (another user's file, a network file system) the checksum still catches
 // a change, but only after the text has been handed over.
-void hold_steady(int descriptor)
+bool hold_steady(int descriptor)
 {
-    if (fcntl(descriptor, F_SETLEASE, F_RDLCK) == 0 && fcntl(descriptor, F_SETOWN, 0) != 0)
-        fcntl(descriptor, F_SETLEASE, F_UNLCK);
+    if (fcntl(descriptor, F_SETLEASE, F_RDLCK) != 0)
+        return false;
+    if (fcntl(descriptor, F_SETOWN, 0) == 0)
+        return true;
+    fcntl(descriptor, F_SETLEASE, F_UNLCK);
+    return false;
 }
 #endif
 
 // Opens the report for reading in text mode. Only a regular file can give back what was
 // written to it; anything else is refused at once (ESPIPE) rather than read: a named
 // pipe with no writer would block the open for good.
-std::FILE* open_for_reading(const std::string& path)
+std::FILE* open_for_reading(const std::string& path, bool& held_steady)
 {
+    held_steady = false;
 #ifdef _WIN32
     return std::fopen(path.c_str(), "r");
 #else
@@ -44,7 +51,7 @@ std::FILE* open_for_reading(const std::string& path)
     std::FILE* file = nullptr;
     const bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
     if (regular && fcntl(descriptor, F_SETFL, O_RDONLY) == 0) {  // blocking again, for the reads
-        hold_steady(descriptor);
+        held_steady = hold_steady(descriptor);
         file = fdopen(descriptor, "r");
     }
     else if (!regular && errno == 0)
@@ -76,7 +83,7 @@ bool report_file_reader::open_or_rewind()
     if (file_) {
         ready = std::fseek(file_.get(), 0, SEEK_SET) == 0;
     } else {
-        file_.reset(open_for_reading(path_));
+        file_.reset(open_for_reading(path_, held_steady_));
         ready = file_ != nullptr;
     }
     if (!ready)
@@ -113,6 +120,33 @@ bool report_file_reader::pass(const sink* consume)
 bool report_file_reader::verify() { return pass(nullptr); }
 
 bool report_file_reader::read(const sink& consume) { return pass(&consume); }
+
+report_source::sending report_file_reader::send_to(std::FILE* out)
+{
+#ifdef _WIN32
+    (void)out;
+    return sending::not_possible;
+#else
+    // Only the checked text may go out: right after a verify() that passed, of a file no
+    // one could have written to since.
+    if (!file_ || !complete_ || !held_steady_)
+        return sending::not_possible;
+    if (std::fflush(out) != 0)
+        return sending::failed;
+    switch (send_file_range(fileno(file_.get()), fileno(out), expected_.bytes)) {
+    case send_result::sent:
+        return sending::done;
+    case send_result::not_supported:
+        return sending::not_possible;
+    case send_result::source_ended:
+        complete_ = false;
+        return sending::failed;
+    case send_result::target_failed:
+        break;
+    }
+    return sending::failed;
+#endif
+}
 
 bool read_report(report_source& report, std::string& text)
 {

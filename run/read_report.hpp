@@ -24,6 +24,7 @@ public:
     ~report_file_reader() override;
     bool verify() override;
     bool read(const sink& consume) override;
+    sending send_to(std::FILE* out) override;
     // Whether the last read() or verify() found the whole report as written.
     bool complete() const { return complete_; }
     // errno of the failure, when the failure had one (ESPIPE: not a regular file).
@@ -41,6 +42,7 @@ private:
     std::unique_ptr<std::FILE, file_closer> file_;
     int error_number_ = 0;
     bool complete_ = false;
+    bool held_steady_ = false;  // a read lease keeps writers off the open file
 };
 
 // The whole report as one string, for a front end that takes it at once; false when the

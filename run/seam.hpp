@@ -2,6 +2,7 @@
 // What the compute run needs from a front end: the texts of the two input boxes and a
 // way to put the report into the result box. The dialog and the console both provide it.
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,13 @@ public:
     // written. A front end that streams the report checks it so before its first byte
     // goes out.
     virtual bool verify() = 0;
+
+    enum class sending { done, not_possible, failed };
+    // After a verify() that passed: hands the whole text to `out` inside the system, without
+    // copying it through this program, where the platform allows that and the file is held
+    // unchanged since the check. not_possible when nothing was sent (read() then does the
+    // job); failed when `out` stopped taking it.
+    virtual sending send_to(std::FILE* /*out*/) { return sending::not_possible; }
 };
 
 class dialog_seam {

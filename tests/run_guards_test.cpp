@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -77,6 +78,52 @@ TEST_F(run_guards, console_prints_nothing_of_a_report_cut_short)
     EXPECT_EQ(status.failure, run_failure::file_not_readable);
     EXPECT_EQ(std::ftell(out), 0);
     std::fclose(out);
+}
+
+// Standard output as a file, or as a pipe, with text of its own already buffered: the
+// report follows that text byte for byte, however the system hands it over.
+TEST_F(run_guards, console_output_to_a_file_or_a_pipe_is_the_report_after_what_was_there)
+{
+    scripted_dialog dialog("30", "1 2 3 4 5 6 7");
+    ASSERT_EQ(compute_run(dialog).outcome, run_outcome::completed);
+    const std::string expected = "before\n" + dialog.result;
+    ASSERT_GT(expected.size(), std::size_t{1} << 18) << "more than a pipe holds at once";
+
+    for (const bool to_pipe : {false, true}) {
+        std::FILE* out = nullptr;
+        int ends[2] = {-1, -1};
+        std::string printed;
+        std::thread drain;
+        if (to_pipe) {
+            ASSERT_EQ(pipe(ends), 0);
+            out = fdopen(ends[1], "w");
+            drain = std::thread([&printed, source = ends[0]] {
+                char chunk[65536];
+                ssize_t got;
+                while ((got = ::read(source, chunk, sizeof chunk)) > 0)
+                    printed.append(chunk, static_cast<std::size_t>(got));
+            });
+        } else {
+            out = std::tmpfile();
+        }
+        std::fputs("before\n", out);
+        console_seam seam("30", "1 2 3 4 5 6 7", std::nullopt, out);
+        EXPECT_EQ(compute_run(seam).outcome, run_outcome::completed);
+        EXPECT_FALSE(seam.output_failed());
+        if (to_pipe) {
+            std::fclose(out);
+            drain.join();
+            close(ends[0]);
+        } else {
+            std::rewind(out);
+            char chunk[65536];
+            std::size_t got;
+            while ((got = std::fread(chunk, 1, sizeof chunk, out)) > 0)
+                printed.append(chunk, got);
+            std::fclose(out);
+        }
+        EXPECT_TRUE(printed == expected) << (to_pipe ? "pipe" : "file") << ": " << printed.size() << " bytes";
+    }
 }
 
 // A run that finds the directory held past the limit gives up with a message naming it,

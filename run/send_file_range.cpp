@@ -1,0 +1,51 @@
+#include "send_file_range.hpp"
+
+#include <algorithm>
+#include <cerrno>
+
+#include <sys/sendfile.h>
+#include <unistd.h>
+
+namespace torvane {
+namespace {
+
+// The most one call is asked to move; the kernel moves less per call anyway.
+constexpr std::uint64_t most_per_call = std::uint64_t{1} << 30;
+
+enum class way { copy_range, send };
+
+ssize_t move_some(way how, int source, off_t& offset, int target, std::size_t size)
+{
+    if (how == way::copy_range)
+        return copy_file_range(source, &offset, target, nullptr, size, 0);
+    return sendfile(target, source, &offset, size);
+}
+
+} // namespace
+
+send_result send_file_range(int source, int target, std::uint64_t bytes)
+{
+    off_t offset = 0;
+    way how = way::copy_range;
+    while (static_cast<std::uint64_t>(offset) < bytes) {
+        const auto size = static_cast<std::size_t>(std::min(bytes - static_cast<std::uint64_t>(offset), most_per_call));
+        const ssize_t moved = move_some(how, source, offset, target, size);
+        if (moved > 0)
+            continue;
+        if (moved == 0)
+            return send_result::source_ended;
+        if (errno == EINTR)
+            continue;
+        // A refusal before anything went out (a pipe for copy_file_range, a target that
+        // takes no splice, a kernel without the call): try the next way, or let the
+        // caller copy through its own buffer, which then meets any real fault itself.
+        if (offset != 0)
+            return send_result::target_failed;
+        if (how == way::send)
+            return send_result::not_supported;
+        how = way::send;
+    }
+    return send_result::sent;
+}
+
+} // namespace torvane

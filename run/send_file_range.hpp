@@ -1,0 +1,21 @@
+#pragma once
+// Copying the start of a regular file to another file, a pipe or a device inside the
+// kernel, without passing the bytes through this program (Linux only).
+
+#include <cstdint>
+
+namespace torvane {
+
+enum class send_result {
+    sent,          // all of it
+    not_supported, // refused before a byte went out: nothing was sent
+    source_ended,  // the source held fewer bytes
+    target_failed, // the target stopped taking bytes part way
+};
+
+// Sends the first `bytes` bytes of `source` (read from its start, whatever its position)
+// to `target` at the target's position: copy_file_range where the target is a regular
+// file (on one file system the blocks may even be shared), sendfile otherwise.
+send_result send_file_range(int source, int target, std::uint64_t bytes);
+
+} // namespace torvane
