@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 #ifndef _WIN32
@@ -181,19 +182,26 @@ int output_file::write_out(std::string_view bytes)
 }
 
 // The first full buffer starts the writer thread; where none can be started (a process
-// limit) every buffer is written here, just as correctly.
+// limit) or its buffers cannot be had (a memory limit) every buffer is written here,
+// just as correctly.
+void output_file::start_writing_behind()
+{
+    try {
+        writer_ = std::make_unique<write_behind>([this](std::string_view bytes) { return write_out(bytes); },
+                                                 spare_buffers, buffer_size);
+    } catch (const std::system_error&) {
+        writer_unavailable_ = true;
+    } catch (const std::bad_alloc&) {
+        writer_unavailable_ = true;
+    }
+}
+
 void output_file::flush_buffer()
 {
     if (block_.size == 0 || !file_)
         return;
-    if (!writer_ && !writer_unavailable_) {
-        try {
-            writer_ = std::make_unique<write_behind>([this](std::string_view bytes) { return write_out(bytes); },
-                                                     spare_buffers, buffer_size);
-        } catch (const std::system_error&) {
-            writer_unavailable_ = true;
-        }
-    }
+    if (!writer_ && !writer_unavailable_)
+        start_writing_behind();
     if (!writer_) {
         const std::string_view bytes = block_.text();
         block_.size = 0;

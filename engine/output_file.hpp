@@ -70,6 +70,7 @@ private:
     bool writable();
     void flush_buffer();
     int write_out(std::string_view bytes);
+    void start_writing_behind();
     void stop_writing_behind();
     void fail_with(int error_number);
 
