@@ -6,6 +6,7 @@
 #include "options.hpp"
 #include "progress_line.hpp"
 #include "run_messages.hpp"
+#include "torvane_version.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -136,7 +137,7 @@ int main(int argc, char** argv)
         return exit_report;
     }
     if (parsed.options.version) {
-        std::puts("torvane 1.0.0.1");
+        std::puts("torvane " TORVANE_VERSION);
         return exit_report;
     }
     return run(parsed.options);
