@@ -14,8 +14,14 @@ void console_seam::emit(std::string_view text)
         output_failed_ = true;
 }
 
+// The report is checked whole before any of it is printed: a report that turns out to be
+// cut short or changed must not reach standard output in part.
 void console_seam::set_result_text(report_source& report)
 {
+    if (!report.verify())
+        return;
+    if (before_output)
+        before_output();
     if (!view_) {
         report.read([this](std::string_view piece) { emit(piece); });
     } else {

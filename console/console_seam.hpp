@@ -6,6 +6,7 @@
 #include "terminal_text.hpp"
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,9 @@ public:
     void set_result_text(report_source& report) override;
 
     bool output_failed() const { return output_failed_; }
+
+    // Called once the report has been checked, just before its first byte goes out.
+    std::function<void()> before_output;
 
 private:
     void emit(std::string_view text);

@@ -5,10 +5,13 @@
 #include "console_seam.hpp"
 #include "options.hpp"
 #include "progress_line.hpp"
+#include "run_files.hpp"
 #include "run_messages.hpp"
+#include "state.hpp"
 #include "torvane_version.hpp"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -29,6 +32,44 @@ namespace {
 using namespace torvane;
 
 enum exit_status { exit_report = 0, exit_no_order = 1, exit_usage = 2, exit_run_failed = 3 };
+
+// The signal that asked the run to stop, or 0.
+volatile std::sig_atomic_t stopping_signal = 0;
+
+extern "C" void stop_at_next_step(int signal_number)
+{
+    stopping_signal = signal_number;
+    stop_requested.store(true);
+}
+
+// From here on Ctrl-C, SIGTERM or a closed terminal stop the run at its next step block
+// and empty the report, instead of killing it with half a report on disk. (Before the run,
+// while the data is typed in, they end the program as usual: nothing is written yet.)
+void stop_on_signals()
+{
+    for (const int signal_number : {SIGINT, SIGTERM
+#ifdef SIGHUP
+                                    , SIGHUP
+#endif
+         })
+        std::signal(signal_number, stop_at_next_step);
+}
+
+const char* signal_name(int signal_number)
+{
+    switch (signal_number) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+#ifdef SIGHUP
+    case SIGHUP:
+        return "SIGHUP";
+#endif
+    default:
+        return "a signal";
+    }
+}
 
 struct file_closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -79,6 +120,10 @@ int read_data(const console_options& options, std::string& data)
         data = *options.data;
         return exit_report;
     }
+    if (options.data_file ? is_run_file(*options.data_file) : standard_input_is_run_file())
+        return fail_usage(std::string(options.data_file ? "the data file '" + *options.data_file + "'" : "standard input") +
+                          " is this directory's own \"mat.data\" or \"mat.result\", which every run rewrites; "
+                          "copy it to another name first (cp mat.data my-matrix.txt)");
     errno = 0;
     const data_read result = options.data_file ? read_data_file(*options.data_file, data) : read_standard_input(data);
     const std::string source = options.data_file ? "the data file '" + *options.data_file + "'" : "standard input";
@@ -91,7 +136,14 @@ int read_data(const console_options& options, std::string& data)
 
 int report_outcome(const run_status& status, const console_seam& seam)
 {
+    if (stopping_signal != 0) {
+        std::fprintf(stderr, "torvane: stopped by %s; %s\n", signal_name(stopping_signal),
+                     status.outcome == run_outcome::completed ? "the report in \"mat.result\" is complete"
+                                                              : "no report was left in \"mat.result\"");
+        return 128 + stopping_signal;
+    }
     switch (status.outcome) {
+    case run_outcome::interrupted:  // only a signal stops a run, and that is answered above
     case run_outcome::completed:
         if (seam.output_failed()) {
             std::fprintf(stderr, "torvane: could not write the report to standard output\n");
@@ -121,24 +173,48 @@ int run(const console_options& options)
     _setmode(_fileno(stdout), _O_BINARY);  // the report's CR LF must reach stdout as it is
 #endif
     console_seam seam(*options.dimension, std::move(data), view, stdout);
-    const progress_line progress(stderr);
-    return report_outcome(compute_run(seam), seam);
+    on_waiting_for_directory = [] { std::fputs("torvane: waiting for another run in this directory\n", stderr); };
+    stop_on_signals();
+    run_status status;
+    {
+        progress_line progress(stderr);
+        seam.before_output = [&progress] { progress.clear(); };
+        status = compute_run(seam);
+    }
+    return report_outcome(status, seam);
+}
+
+// Help and version go to standard output, which may be closed or full.
+int print_text(const char* text)
+{
+    const bool written = std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0;
+    if (written)
+        return exit_report;
+    std::fprintf(stderr, "torvane: could not write to standard output%s%s\n", errno != 0 ? ": " : "",
+                 errno != 0 ? std::strerror(errno) : "");
+    return exit_usage;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef SIGXFSZ
+    // Past a file-size limit a write then fails with EFBIG, and the run stops with a
+    // message and an emptied report, instead of being killed without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     const parsed_options parsed = parse_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty())
         return fail_usage(parsed.error);
-    if (parsed.options.help) {
-        std::fputs(usage_text, stdout);
-        return exit_report;
+    if (parsed.options.help)
+        return print_text(usage_text);
+    if (parsed.options.version)
+        return print_text("torvane " TORVANE_VERSION "\n");
+    try {
+        return run(parsed.options);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "torvane: the run failed: %s\n", error.what());
+        return exit_run_failed;
     }
-    if (parsed.options.version) {
-        std::puts("torvane " TORVANE_VERSION);
-        return exit_report;
-    }
-    return run(parsed.options);
 }

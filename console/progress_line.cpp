@@ -48,14 +48,17 @@ progress_line::progress_line(std::FILE* terminal)
     on_step_written = show_step;
 }
 
-progress_line::~progress_line()
+void progress_line::clear()
 {
     if (!shown_on)
         return;
     on_step_written = nullptr;
     if (drawn)
         std::fputs("\r\033[K", shown_on);  // leave the terminal as it was
+    std::fflush(shown_on);
     shown_on = nullptr;
 }
+
+progress_line::~progress_line() { clear(); }
 
 } // namespace torvane

@@ -10,6 +10,8 @@ class progress_line {
 public:
     explicit progress_line(std::FILE* terminal);
     ~progress_line();
+    // Takes the line off the terminal, before the report or a message is printed there.
+    void clear();
     progress_line(const progress_line&) = delete;
     progress_line& operator=(const progress_line&) = delete;
 };

@@ -20,8 +20,10 @@ public:
     static constexpr std::size_t default_budget = std::size_t{256} << 20;
 
     // Sizes the cache for `entries` entries; turns the cache off when it would take more
-    // than `budget` bytes. The texts it held are stale until refreshed with `all`.
-    void reset(std::size_t entries, std::size_t budget = default_budget);
+    // than `budget` bytes or cannot be allocated. True when the texts are not known yet
+    // (a new size): the next refresh must then be done with `all`. A text depends only on
+    // its entry's bits, so a cache already of this size stays valid from run to run.
+    bool prepare(std::size_t entries, std::size_t budget = default_budget);
     bool enabled() const { return enabled_; }
 
     // Brings the texts of entries first .. first + count - 1 up to date with `values`:

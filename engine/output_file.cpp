@@ -5,6 +5,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -22,6 +23,11 @@ std::FILE* open_for_writing(const std::string& path)
 #ifdef _WIN32
     return std::fopen(path.c_str(), "w");
 #else
+    struct stat existing {};
+    if (stat(path.c_str(), &existing) == 0 && (S_ISFIFO(existing.st_mode) || S_ISSOCK(existing.st_mode))) {
+        errno = ESPIPE;
+        return nullptr;
+    }
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK, 0666);
     if (descriptor < 0)
         return nullptr;
@@ -68,6 +74,7 @@ bool output_file::open(const std::string& path)
     path_ = path;
     used_ = 0;
     written_ = 0;
+    checksum_ = {};
     return true;
 }
 
@@ -105,6 +112,7 @@ void output_file::write(std::string_view bytes)
         flush_buffer();
     if (bytes.size() > capacity_) {
         written_ += bytes.size();
+        checksum_.add(bytes);
         errno = 0;
         if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
             fail_with(errno);
@@ -155,6 +163,7 @@ void output_file::flush_buffer()
         return;
     const std::size_t size = used_;
     used_ = 0;
+    checksum_.add(std::string_view(buffer_.get(), size));
     errno = 0;
     if (std::fwrite(buffer_.get(), 1, size, file_) != size)
         fail_with(errno);

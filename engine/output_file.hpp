@@ -5,6 +5,8 @@
 // file system itself (a full disk, an I/O error) is not dropped silently: it throws
 // file_error, naming the file, so the run can stop instead of computing on for nothing.
 
+#include "content_checksum.hpp"
+
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -29,6 +31,8 @@ public:
 
     // Creates the file or truncates it to empty, in the platform's text mode. Fails (and
     // sets the error state) when the file cannot be opened or the stream is already open.
+    // A named pipe or a socket is refused (open_error() ESPIPE): what goes in does not
+    // stay there to be read back, and a reader that stops reading would block the run.
     bool open(const std::string& path);
     // Writes out what is buffered and closes; fails and sets the error state when the
     // stream is not open. Throws file_error when the buffered text cannot be written.
@@ -51,8 +55,10 @@ public:
     char* reserve(std::size_t size);
     void commit(const char* end);
 
-    // Bytes accepted since the stream was opened, before any text-mode translation.
+    // Bytes accepted since the stream was opened, before any text-mode translation, and
+    // their checksum (complete once the stream is closed).
     std::uint64_t bytes_written() const { return written_; }
+    std::uint64_t checksum() const { return checksum_.value(); }
     const std::string& path() const { return path_; }
 
 private:
@@ -69,6 +75,7 @@ private:
     std::unique_ptr<char[]> scratch_;
     std::size_t scratch_size_ = 0;
     std::uint64_t written_ = 0;
+    content_checksum checksum_;
     std::string path_;
     bool failed_ = false;
     int open_error_ = 0;

@@ -96,9 +96,7 @@ char* copy_entry_texts(std::size_t first, std::size_t count, char* out)
 
 void write_cached_rows(std::size_t n, std::size_t capacity)
 {
-    const bool new_run = step_count == 1;
-    if (new_run)
-        entry_texts.reset(n * 2 * n, entry_text_budget);
+    const bool texts_unknown = entry_texts.prepare(n * 2 * n, entry_text_budget);
     if (!entry_texts.enabled()) {
         // Very large orders: every row is cleaned and formatted straight into the buffer.
         for (std::size_t r = 0; r < n; ++r) {
@@ -108,7 +106,7 @@ void write_cached_rows(std::size_t n, std::size_t capacity)
         }
         return;
     }
-    clean_and_update_texts(n, new_run);  // a new run: no text is known yet
+    clean_and_update_texts(n, texts_unknown);
     for (std::size_t r = 0; r < n; ++r) {
         char* out = out_file.reserve(capacity + entry_text_cache::slot_size);
         out = copy_entry_texts(r * 2 * n, n, out);
@@ -129,6 +127,8 @@ void write_step()
     out_file.write(report_text::line_break);
     if (on_step_written)
         on_step_written(step_count, 2 * dimension - 2);
+    if (stop_requested.load(std::memory_order_relaxed))
+        throw run_stopped{};
 }
 
 void set_step_text_budget(std::size_t bytes) { entry_text_budget = bytes; }

@@ -24,7 +24,7 @@ void write_step();
 
 // The memory the step blocks may keep the text of every entry in, to copy instead of
 // format again what a pass left unchanged; beyond it every entry is formatted each time.
-// Takes effect at the next run's first step.
+// Takes effect at the next step.
 void set_step_text_budget(std::size_t bytes);
 
 // Writes the right half of every row, one line each: the inverse once the rows are normalised.

@@ -1,7 +1,9 @@
 #include "split_work.hpp"
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace torvane {
@@ -60,20 +62,30 @@ private:
     std::thread thread_;
 };
 
-bool has_second_core() { return std::thread::hardware_concurrency() >= 2; }
+// None when there is no second core, or when no thread can be started (a process
+// limit, say): the work is then done on one thread, just as correctly.
+std::unique_ptr<helper_thread> start_helper()
+{
+    if (std::thread::hardware_concurrency() < 2)
+        return nullptr;
+    try {
+        return std::make_unique<helper_thread>();
+    } catch (const std::system_error&) {
+        return nullptr;
+    }
+}
 
 } // namespace
 
 void run_in_two_parts(const std::function<void(int part)>& part)
 {
-    static const bool split = has_second_core();
-    if (!split) {
+    static const std::unique_ptr<helper_thread> helper = start_helper();
+    if (!helper) {
         part(0);
         part(1);
         return;
     }
-    static helper_thread helper;
-    helper.run(part);
+    helper->run(part);
 }
 
 } // namespace torvane

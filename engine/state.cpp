@@ -9,5 +9,16 @@ std::int32_t step_count = 0;
 input_file in_file;
 output_file out_file;
 step_observer on_step_written = nullptr;
+std::atomic<bool> stop_requested{false};
+
+static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler sets stop_requested");
+
+void begin_run()
+{
+    dimension = 0;  // an order is never carried over from an earlier run
+    step_count = 0;
+    matrix.clear();
+    row_buffer.clear();
+}
 
 } // namespace torvane

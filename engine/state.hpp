@@ -6,6 +6,7 @@
 #include "matrix.hpp"
 #include "output_file.hpp"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -22,5 +23,13 @@ extern output_file out_file;          // "mat.result", the report
 // will write, so a front end can show progress; empty by default.
 using step_observer = void (*)(std::int32_t step, std::int32_t total_steps);
 extern step_observer on_step_written;
+
+// Set from outside the run, by a signal handler, say: the run stops after the step block
+// it is writing (write_step throws run_stopped), so it never ends in the middle of a row.
+extern std::atomic<bool> stop_requested;
+struct run_stopped {};
+
+// Every run starts here: no order, no step written, an empty matrix.
+void begin_run();
 
 } // namespace torvane

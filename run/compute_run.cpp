@@ -1,5 +1,6 @@
 #include "compute_run.hpp"
 
+#include "directory_lock.hpp"
 #include "eliminate.hpp"
 #include "load_matrix.hpp"
 #include "order_limits.hpp"
@@ -9,12 +10,16 @@
 #include "state.hpp"
 #include "system_limits.hpp"
 
+#include <filesystem>
 #include <new>
 #include <stdexcept>
+#include <system_error>
 
 namespace torvane {
 
 std::function<void()> before_report_read;
+std::chrono::milliseconds lock_wait_limit = std::chrono::seconds(60);
+std::function<void()> on_waiting_for_directory;
 
 namespace {
 
@@ -45,22 +50,41 @@ void close_streams()
     out_file.discard();
 }
 
-// A report that cannot be finished is not left looking like one; emptying it also gives
+// A file that cannot be finished is not left looking like one; emptying it also gives
 // back the disk space a full disk needs.
-void abandon_report()
+void abandon_file(const std::string& name)
 {
     out_file.discard();
     out_file.clear();
-    if (out_file.open(report_file_name))
+    if (out_file.open(name))
         out_file.discard();
 }
 
-void reset_engine()
+std::string current_directory()
 {
-    dimension = 0;  // an order is never carried over from an earlier run
-    step_count = 0;
-    matrix.clear();
-    row_buffer.clear();
+    std::error_code error;
+    const auto path = std::filesystem::current_path(error);
+    return error ? std::string(".") : path.string();
+}
+
+run_status lock_directory(directory_lock& lock)
+{
+    const lock_wait wait{lock_wait_limit, on_waiting_for_directory, [] { return stop_requested.load(); }};
+    switch (lock.acquire(wait)) {
+    case lock_outcome::held:
+        return {};
+    case lock_outcome::busy:
+        return failure(run_failure::directory_busy, current_directory());
+    case lock_outcome::not_lockable:
+        return failure(run_failure::directory_not_lockable, current_directory(), lock.error_number());
+    case lock_outcome::data_file_unusable:
+        return failure(run_failure::file_not_writable, data_file_name);
+    case lock_outcome::interrupted:
+        break;
+    }
+    run_status status;
+    status.outcome = run_outcome::interrupted;
+    return status;
 }
 
 run_status check_dimension()
@@ -106,7 +130,7 @@ run_status show_report(dialog_seam& seam)
 {
     if (before_report_read)
         before_report_read();
-    report_file_reader report(report_file_name, out_file.bytes_written());
+    report_file_reader report(report_file_name, {out_file.bytes_written(), out_file.checksum()});
     seam.set_result_text(report);
     if (!report.complete())
         return failure(run_failure::file_not_readable, report_file_name, report.error_number());
@@ -115,7 +139,6 @@ run_status show_report(dialog_seam& seam)
 
 run_status run_with_files(dialog_seam& seam)
 {
-    reset_engine();  // first, so that a run failing on its files does not report the last run's order
     if (!reset_file(data_file_name))
         return failure(run_failure::file_not_writable, data_file_name, out_file.open_error());
     if (!reset_file(report_file_name))
@@ -142,21 +165,42 @@ run_status run_with_files(dialog_seam& seam)
         return failure(run_failure::too_large_for_memory);
     in_file.close();
     invert_and_write_report();
+    if (stop_requested)
+        throw run_stopped{};
     return show_report(seam);
+}
+
+// Runs the whole press under the directory's lock; a failure on the way empties the file
+// it left unfinished.
+run_status run_locked(dialog_seam& seam)
+{
+    directory_lock lock;
+    if (run_status locked = lock_directory(lock); locked.outcome != run_outcome::completed)
+        return locked;
+    try {
+        return run_with_files(seam);
+    } catch (const file_error& error) {
+        run_status status = failure(run_failure::file_not_writable, error.file, error.error_number);
+        if (error.file == report_file_name || error.file == data_file_name)
+            abandon_file(error.file);
+        return status;
+    } catch (const std::bad_alloc&) {
+        abandon_file(report_file_name);
+        return failure(run_failure::too_large_for_memory);
+    } catch (const run_stopped&) {
+        abandon_file(report_file_name);
+        run_status status;
+        status.outcome = run_outcome::interrupted;
+        return status;
+    }
 }
 
 } // namespace
 
 run_status compute_run(dialog_seam& seam)
 {
-    run_status status;
-    try {
-        status = run_with_files(seam);
-    } catch (const file_error& error) {
-        status = failure(run_failure::file_not_writable, error.file, error.error_number);
-        if (error.file == report_file_name)
-            abandon_report();
-    }
+    begin_run();  // first, so that a run failing on its files does not report the last run's order
+    run_status status = run_locked(seam);
     if (status.outcome != run_outcome::completed)
         close_streams();
     in_file.clear();

@@ -5,6 +5,7 @@
 
 #include "seam.hpp"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,6 +19,7 @@ enum class run_outcome {
     completed, // the report is in the result box
     no_order,  // the input gave no positive order: nothing computed, result box unchanged
     failed,    // the run could not be carried out; `failure` says why
+    interrupted, // stopped from outside (stop_requested); no report was left behind
 };
 
 enum class run_failure {
@@ -26,12 +28,14 @@ enum class run_failure {
     too_large_for_disk,   // even the smallest report for N does not fit on the disk
     file_not_writable,    // `file` could not be created or written
     file_not_readable,    // `file` could not be read, or not as it was written
+    directory_busy,       // another run kept directory `file` past lock_wait_limit
+    directory_not_lockable, // directory `file` cannot be locked for the run
 };
 
 struct run_status {
     run_outcome outcome = run_outcome::completed;
     run_failure failure = run_failure::none;
-    std::string file;        // the file a file failure concerns
+    std::string file;        // the file (or directory) a failure concerns
     std::int32_t order = 0;  // N as read
     int error_number = 0;    // errno of a file failure, when known
 };
@@ -41,5 +45,10 @@ run_status compute_run(dialog_seam& seam);
 // Runs between writing the report and reading it back; tests use it to tamper with the
 // file at that moment. Empty by default.
 extern std::function<void()> before_report_read;
+
+// Runs in one directory take turns: a run waits at most this long for another to finish.
+extern std::chrono::milliseconds lock_wait_limit;
+// Called once when a run has waited about a second for another; empty by default.
+extern std::function<void()> on_waiting_for_directory;
 
 } // namespace torvane

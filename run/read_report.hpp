@@ -3,24 +3,42 @@
 #include "seam.hpp"
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 
 namespace torvane {
+
+// What the run wrote to the report: its length and checksum before any text-mode
+// translation (reading back in text mode gives those bytes again).
+struct written_report {
+    std::uint64_t bytes = 0;
+    std::uint64_t checksum = 0;
+};
 
 // "mat.result" read back in the platform's text mode (on Windows the CR CR LF on disk
 // comes back as CR LF), in large pieces. It must hold exactly the bytes the run wrote.
 class report_file_reader final : public report_source {
 public:
-    report_file_reader(std::string path, std::uint64_t expected_bytes);
+    report_file_reader(std::string path, written_report expected);
+    ~report_file_reader() override;
+    bool verify() override;
     bool read(const sink& consume) override;
-    // Whether the last read() delivered the whole report.
+    // Whether the last read() or verify() found the whole report as written.
     bool complete() const { return complete_; }
-    // errno of the failure, when the failure had one.
+    // errno of the failure, when the failure had one (ESPIPE: not a regular file).
     int error_number() const { return error_number_; }
 
 private:
+    bool open_or_rewind();
+    bool pass(const sink* consume);
+
+    struct file_closer {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
     std::string path_;
-    std::uint64_t expected_bytes_;
+    written_report expected_;
+    std::unique_ptr<std::FILE, file_closer> file_;
     int error_number_ = 0;
     bool complete_ = false;
 };

@@ -3,19 +3,33 @@
 #include "order_limits.hpp"
 #include "system_limits.hpp"
 
+#include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace torvane {
 namespace {
 
 std::string number(std::uint64_t value) { return std::to_string(value); }
 
+// The needs saturate at the largest 64-bit count (16 EiB): past it only "more than" is true.
+std::string bytes_needed(std::uint64_t value)
+{
+    return value == std::numeric_limits<std::uint64_t>::max() ? "more than " + number(value) : number(value);
+}
+
 std::string quoted(const std::string& file) { return "\"" + file + "\""; }
 
+// The open calls give ESPIPE for a file that is a named pipe, a socket or a device: such
+// a file cannot give back what was written to it.
 std::string reason(int error_number)
 {
+    if (error_number == ESPIPE)
+        return ": it is not a regular file but a named pipe or a device";
     return error_number != 0 ? std::string(": ") + std::strerror(error_number) : std::string();
 }
+
+std::string lock_wait_seconds() { return number(static_cast<std::uint64_t>(lock_wait_limit.count() / 1000)); }
 
 std::uint64_t order_bytes_needed(const run_status& status)
 {
@@ -38,6 +52,13 @@ constexpr const char* zh_cannot_read_back =
 constexpr const char* zh_read_reason =
     "\xA3\xA8\xCE\xC4\xBC\xFE\xB1\xBB\xC9\xBE\xB3\xFD\xA1\xA2\xB8\xFC\xB8\xC4\xBB\xF2\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1\xA3\xA9\xA1\xA3"; // "（文件被删除、更改或无法读取）。"
 constexpr const char* zh_full_stop = "\xA1\xA3"; // "。"
+constexpr const char* zh_other_run_busy =
+    "\xc1\xed\xd2\xbb\xb8\xf6\xbc\xc6\xcb\xe3\xd5\xfd\xd4\xda\xb4\xcb\xc4\xbf\xc2\xbc\xd6\xd0\xbd\xf8\xd0\xd0\xa3\xac\xb5\xc8\xb4\xfd\xb3\xac\xb9\xfd\x20"; // "另一个计算正在此目录中进行，等待超过 "
+constexpr const char* zh_seconds_try_later =
+    "\x20\xc3\xeb\xba\xf3\xb7\xc5\xc6\xfa\xa1\xa3\xc7\xeb\xd4\xda\xcb\xfc\xbd\xe1\xca\xf8\xba\xf3\xd4\xd9\xca\xd4\xa1\xa3"; // " 秒后放弃。请在它结束后再试。"
+constexpr const char* zh_cannot_lock = "\xce\xde\xb7\xa8\xcb\xf8\xb6\xa8\xc4\xbf\xc2\xbc\x20"; // "无法锁定目录 "
+constexpr const char* zh_not_exclusive =
+    "\xa3\xac\xb2\xbb\xc4\xdc\xc8\xb7\xb1\xa3\xd6\xbb\xd3\xd0\xd2\xbb\xb8\xf6\xbc\xc6\xcb\xe3\xd4\xda\xca\xb9\xd3\xc3\xcb\xfc\xa1\xa3"; // "，不能确保只有一个计算在使用它。"
 
 } // namespace
 
@@ -46,11 +67,11 @@ std::string describe_failure_english(const run_status& status)
     const std::string order = number(static_cast<std::uint64_t>(status.order));
     switch (status.failure) {
     case run_failure::too_large_for_memory:
-        return "an order of " + order + " needs " + number(order_bytes_needed(status)) +
+        return "an order of " + order + " needs " + bytes_needed(order_bytes_needed(status)) +
                " bytes for its working matrix, more than this machine's memory of " + number(physical_memory_bytes()) +
                " bytes";
     case run_failure::too_large_for_disk:
-        return "an order of " + order + " needs at least " + number(order_bytes_needed(status)) +
+        return "an order of " + order + " needs at least " + bytes_needed(order_bytes_needed(status)) +
                " bytes of disk for its report, but the current directory has only " +
                number(current_directory_free_bytes()) + " bytes free";
     case run_failure::file_not_writable:
@@ -58,6 +79,12 @@ std::string describe_failure_english(const run_status& status)
     case run_failure::file_not_readable:
         return "cannot read " + quoted(status.file) + " back as it was written (deleted, changed or unreadable)" +
                reason(status.error_number);
+    case run_failure::directory_busy:
+        return "another run in this directory (" + quoted(status.file) + ") went on for more than " +
+               lock_wait_seconds() + " s, so this one gave up; try again when it has finished";
+    case run_failure::directory_not_lockable:
+        return "cannot lock the directory " + quoted(status.file) +
+               " to keep other runs out of its files while this one works" + reason(status.error_number);
     case run_failure::none:
         break;
     }
@@ -77,6 +104,10 @@ std::string describe_failure_chinese_gbk(const run_status& status)
         return zh_cannot_write + quoted(status.file) + zh_full_stop;
     case run_failure::file_not_readable:
         return zh_cannot_read_back + quoted(status.file) + zh_read_reason;
+    case run_failure::directory_busy:
+        return zh_other_run_busy + lock_wait_seconds() + zh_seconds_try_later;
+    case run_failure::directory_not_lockable:
+        return zh_cannot_lock + quoted(status.file) + zh_not_exclusive;
     case run_failure::none:
         break;
     }

@@ -17,6 +17,10 @@ public:
     // read to its end or did not hold what was written; the text handed over is then
     // incomplete and must not be shown as the report.
     virtual bool read(const sink& consume) = 0;
+    // Reads the text through once without handing it over: whether it is all there as
+    // written. A front end that streams the report checks it so before its first byte
+    // goes out.
+    virtual bool verify() = 0;
 };
 
 class dialog_seam {
