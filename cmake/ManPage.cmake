@@ -17,8 +17,7 @@ set(TORVANE_MAN_PAGE ${PROJECT_BINARY_DIR}/man/torvane.1)
 add_custom_command(
   OUTPUT ${TORVANE_MAN_PAGE} ${TORVANE_MAN_PAGE}.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-  # --no-discard-stderr: a program that printed its help on stderr would still be seen.
-  COMMAND ${TORVANE_HELP2MAN} --no-info --no-discard-stderr --section 1
+  COMMAND ${TORVANE_HELP2MAN} --no-info --section 1
           --include ${torvane_man_include} --output ${TORVANE_MAN_PAGE} $<TARGET_FILE:torvane>
   # -n: no name or time stamp in the gzip header, so the same page gives the same bytes.
   COMMAND gzip -9nkf ${TORVANE_MAN_PAGE}
