@@ -16,6 +16,10 @@ const char* const out_of_memory_text =
 
 namespace {
 
+// "计算中发生意外错误，未显示报告。"
+const char* const unexpected_error_text = "\xbc\xc6\xcb\xe3\xd6\xd0\xb7\xa2\xc9\xfa\xd2\xe2\xcd\xe2\xb4\xed\xce\xf3"
+                                          "\xa3\xac\xce\xb4\xcf\xd4\xca\xbe\xb1\xa8\xb8\xe6\xa1\xa3";
+
 constexpr int quit_code = 18;
 
 // The icon goes in as the small icon only; the large one stays unset. The template has no
@@ -44,10 +48,14 @@ INT_PTR on_compute()
         case run_outcome::failed:
             SetDlgItemTextA(main_dialog, IDC_RESULT, describe_failure_chinese_gbk(status).c_str());
             return 1;
+        case run_outcome::interrupted:  // nothing stops the dialog's runs from outside
+            return 1;
         }
     } catch (const std::bad_alloc&) {
         // No exception may unwind through the dialog manager.
         SetDlgItemTextA(main_dialog, IDC_RESULT, out_of_memory_text);
+    } catch (...) {
+        SetDlgItemTextA(main_dialog, IDC_RESULT, unexpected_error_text);
     }
     return 1;
 }

@@ -1,7 +1,7 @@
 // The row update dst += f x src over 2N entries, evaluated in double and stored as float:
 // ours (vectorised by the compiler) against the same loop kept scalar.
 
-#include "load_matrix.hpp"
+#include "eliminate.hpp"
 #include "state.hpp"
 
 #include <benchmark/benchmark.h>

@@ -18,7 +18,7 @@ void console_seam::emit(std::string_view text)
 // cut short or changed must not reach standard output in part.
 void console_seam::set_result_text(report_source& report)
 {
-    if (!report.verify())
+    if (!report.verify() || out_ == nullptr)
         return;
     if (before_output)
         before_output();

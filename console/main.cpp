@@ -3,12 +3,15 @@
 
 #include "compute_run.hpp"
 #include "console_seam.hpp"
+#include "matrix_file.hpp"
 #include "options.hpp"
 #include "progress_line.hpp"
+#include "reading_stop.hpp"
 #include "run_files.hpp"
 #include "run_messages.hpp"
 #include "state.hpp"
 #include "torvane_version.hpp"
+#include "working_views.hpp"
 
 #include <cerrno>
 #include <csignal>
@@ -165,6 +168,14 @@ int run(const console_options& options)
     std::string data;
     if (const int status = read_data(options, data); status != exit_report)
         return status;
+    box_texts texts =
+        options.matrix_file ? split_matrix_text(std::move(data)) : box_texts{*options.dimension, std::move(data)};
+    working_views views(options);
+    if (const std::string refusal = views.refusal(texts.dimension, texts.data); !refusal.empty()) {
+        std::fprintf(stderr, "torvane: %s\n", refusal.c_str());
+        return exit_usage;
+    }
+    const std::string reading_note = reading_stop_note(texts.dimension, texts.data);
 
     std::optional<terminal_encoding> view;
     if (!options.raw)
@@ -172,16 +183,28 @@ int run(const console_options& options)
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);  // the report's CR LF must reach stdout as it is
 #endif
-    console_seam seam(*options.dimension, std::move(data), view, stdout);
+    // With a view of the working, the report is checked but not printed.
+    console_seam seam(std::move(texts.dimension), std::move(texts.data), view, views.active() ? nullptr : stdout);
     on_waiting_for_directory = [] { std::fputs("torvane: waiting for another run in this directory\n", stderr); };
     stop_on_signals();
     run_status status;
     {
         progress_line progress(stderr);
         seam.before_output = [&progress] { progress.clear(); };
+        views.before_output = seam.before_output;
         status = compute_run(seam);
+        views.before_output = nullptr;
     }
-    return report_outcome(status, seam);
+    int outcome = report_outcome(status, seam);
+    if (outcome == exit_report) {
+        if (const std::string failure = views.finish(); !failure.empty()) {
+            std::fprintf(stderr, "torvane: %s\n", failure.c_str());
+            outcome = exit_run_failed;
+        }
+    }
+    if (status.outcome == run_outcome::completed && !reading_note.empty())
+        std::fprintf(stderr, "torvane: %s\n", reading_note.c_str());
+    return outcome;
 }
 
 // Help and version go to standard output, which may be closed or full.

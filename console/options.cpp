@@ -5,25 +5,34 @@
 namespace torvane {
 
 const char* const usage_text =
-    "Usage: torvane --dimension TEXT [--data TEXT | --data-file FILE] [--raw]\n"
+    "Usage: torvane --dimension TEXT [--data TEXT | --data-file FILE] [--raw | --explain | --html PAGE]\n"
+    "       torvane [--raw | --explain | --html PAGE] FILE\n"
     "\n"
     "Inverts a square matrix by Gauss-Jordan elimination in single precision and prints\n"
     "the matrix [A | I] after every elimination pass, then the inverse. The two texts are\n"
     "those of the dialog's dimension and data boxes, taken byte for byte: the order N, and\n"
     "N x N numbers row by row. Without --data or --data-file the data is read from\n"
     "standard input. The run writes \"mat.data\" and \"mat.result\" in the current directory.\n"
+    "A FILE holds both texts, the order first and then the entries, as a saved copy of\n"
+    "\"mat.data\" does; \"-\" reads it from standard input.\n"
     "\n"
     "  --dimension TEXT   the order N of the matrix\n"
     "  --data TEXT        the matrix entries\n"
     "  --data-file FILE   read the matrix entries from FILE\n"
     "  --raw              print the report byte for byte (GBK labels, CR LF line ends)\n"
+    "  --explain          print the working instead of the report: the row operations of\n"
+    "                     every pass, aligned matrices, the inverse and an accuracy check\n"
+    "                     (coloured on a terminal unless NO_COLOR is set)\n"
+    "  --html PAGE        write the working as a web page PAGE, one step at a time\n"
+    "                     (orders up to 120; larger pages open too slowly)\n"
     "  --help             show this text\n"
     "  --version          show the version\n"
     "\n"
     "Exit status: 0 the report was printed; 1 the input gave no positive order;\n"
-    "2 the command line or the data file was not usable; 3 the run could not be carried\n"
-    "out (the order is too large for memory or disk, or a file could not be written or\n"
-    "read back).\n";
+    "2 the command line or the data file was not usable, or the order is too large for\n"
+    "--html; 3 the run could not be carried out (the order is too large for memory or\n"
+    "disk, or a file could not be written or read back). When reading stopped before all\n"
+    "N x N entries were read, a note on standard error says where and why.\n";
 
 namespace {
 
@@ -36,6 +45,7 @@ constexpr value_option value_options[] = {
     {"--dimension", &console_options::dimension},
     {"--data", &console_options::data},
     {"--data-file", &console_options::data_file},
+    {"--html", &console_options::html_file},
 };
 
 // Takes "--name VALUE" or "--name=VALUE"; returns false when `argument` is not this option.
@@ -59,10 +69,25 @@ bool take_value(const value_option& option, const std::vector<std::string>& argu
     return false;
 }
 
+// The one argument that is not an option: a matrix file, or "-" for standard input.
+bool take_matrix_file(std::string_view argument, parsed_options& parsed)
+{
+    if (argument != "-" && argument.substr(0, 1) == "-")
+        return false;
+    if (parsed.options.matrix_file)
+        parsed.error = "only one matrix file can be given; found '" + *parsed.options.matrix_file + "' and '" +
+                       std::string(argument) + "'";
+    else
+        parsed.options.matrix_file = std::string(argument);
+    return true;
+}
+
 bool take_flag(std::string_view argument, console_options& options)
 {
     if (argument == "--raw")
         options.raw = true;
+    else if (argument == "--explain")
+        options.explain = true;
     else if (argument == "--help" || argument == "-h")
         options.help = true;
     else if (argument == "--version")
@@ -77,10 +102,15 @@ void check_combination(parsed_options& parsed)
     const console_options& options = parsed.options;
     if (options.help || options.version)
         return;
+    const int views = int{options.raw} + int{options.explain} + int{options.html_file.has_value()};
     if (options.data && options.data_file)
         parsed.error = "--data and --data-file cannot be given together";
-    else if (!options.dimension)
-        parsed.error = "--dimension is required";
+    else if (views > 1)
+        parsed.error = "--raw, --explain and --html are different views: give one of them";
+    else if (options.matrix_file && (options.dimension || options.data || options.data_file))
+        parsed.error = "a matrix file holds both texts: it cannot be given with --dimension, --data or --data-file";
+    else if (!options.dimension && !options.matrix_file)
+        parsed.error = "--dimension is required, or a matrix file";
 }
 
 } // namespace
@@ -89,7 +119,7 @@ parsed_options parse_options(const std::vector<std::string>& arguments)
 {
     parsed_options parsed;
     for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
-        bool known = take_flag(arguments[i], parsed.options);
+        bool known = take_flag(arguments[i], parsed.options) || take_matrix_file(arguments[i], parsed);
         for (const auto& option : value_options)
             known = known || take_value(option, arguments, i, parsed);
         if (!known)
@@ -97,6 +127,9 @@ parsed_options parse_options(const std::vector<std::string>& arguments)
     }
     if (parsed.error.empty())
         check_combination(parsed);
+    // A matrix file is read as a data file is; only the order comes from it too.
+    if (parsed.error.empty() && parsed.options.matrix_file && *parsed.options.matrix_file != "-")
+        parsed.options.data_file = parsed.options.matrix_file;
     return parsed;
 }
 

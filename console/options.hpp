@@ -11,6 +11,9 @@ struct console_options {
     std::optional<std::string> dimension;  // the dimension box text
     std::optional<std::string> data;       // the data box text
     std::optional<std::string> data_file;  // a file holding the data box text
+    std::optional<std::string> matrix_file; // a file holding both texts, as mat.data does; "-" for stdin
+    std::optional<std::string> html_file;  // where --html writes its page
+    bool explain = false;
     bool raw = false;
     bool help = false;
     bool version = false;

@@ -1,13 +1,30 @@
 #include "eliminate.hpp"
 
 #include "arithmetic.hpp"
-#include "load_matrix.hpp"
+#include "elimination_observer.hpp"
 #include "report.hpp"
 #include "state.hpp"
+#include "tiny_entries.hpp"
 
 #include <cstdint>
 
 namespace torvane {
+
+elimination_observer* elimination_watcher = nullptr;
+
+void add_scaled_row(std::uint32_t dst, std::uint32_t src, float factor)
+{
+    const std::size_t width = matrix.width();
+    if (width == 0)
+        return;
+    float* target = matrix.row(dst);
+    const float* source = matrix.row(src);
+    const double f = factor;
+    // The product of two floats is exact in double, so only the sum rounds before the store.
+    for (std::size_t c = 0; c < width; ++c)
+        target[c] = static_cast<float>(static_cast<double>(source[c]) * f + static_cast<double>(target[c]));
+}
+
 namespace {
 
 // The first later row, short of the last, that holds a usable entry in column j; the last
@@ -20,12 +37,34 @@ std::uint32_t repair_row(std::uint32_t j, std::uint32_t n)
     return n - 1;
 }
 
+void repair_pivot(std::uint32_t j, std::uint32_t n, elimination_observer* watcher)
+{
+    const std::uint32_t k = repair_row(j, n);
+    if (watcher)
+        watcher->pivot_repaired(j, k, matrix.at(j, j));
+    add_scaled_row(j, k, 1.0f);
+}
+
 // Adds the multiple of the pivot row that clears column `pivot` of row `i`. The pivot is
 // used as it is, even when zero: infinities and NaNs then spread, as they should show.
-void clear_entry(std::uint32_t i, std::uint32_t pivot)
+void clear_entry(std::uint32_t i, std::uint32_t pivot, elimination_observer* watcher)
 {
     const float factor = stored_quotient(-matrix.at(i, pivot), matrix.at(pivot, pivot));
+    if (watcher)
+        watcher->rows_combined(i, pivot, factor);
     add_scaled_row(i, pivot, factor);
+}
+
+// Every pass ends the same way: the 1e-6 rule cleans the matrix the next pass goes on
+// from, and the cleaned matrix is logged as a step block.
+void end_pass(pass_phase phase, std::uint32_t pivot, elimination_observer* watcher)
+{
+    if (watcher)
+        watcher->tiny_entries_zeroed(tiny_nonzero_places(matrix));
+    set_tiny_entries_to_zero(matrix);
+    write_step();
+    if (watcher)
+        watcher->pass_ended(step_count, phase, pivot, matrix);
 }
 
 std::uint32_t order() { return dimension > 0 ? static_cast<std::uint32_t>(dimension) : 0; }
@@ -34,41 +73,50 @@ std::uint32_t order() { return dimension > 0 ? static_cast<std::uint32_t>(dimens
 
 void eliminate_forward()
 {
+    elimination_observer* const watcher = elimination_watcher;
+    if (watcher)
+        watcher->elimination_started(matrix);
     const std::uint32_t n = order();
     if (n <= 1)
         return;
     for (std::uint32_t j = 0; j + 1 < n; ++j) {
         if (is_tiny(matrix.at(j, j)))
-            add_scaled_row(j, repair_row(j, n), 1.0f);
+            repair_pivot(j, n, watcher);
         for (std::uint32_t i = j + 1; i < n; ++i)
-            clear_entry(i, j);
-        write_step();
+            clear_entry(i, j, watcher);
+        end_pass(pass_phase::forward, j, watcher);
     }
 }
 
 void eliminate_backward()
 {
+    elimination_observer* const watcher = elimination_watcher;
     for (std::uint32_t p = order(); p-- > 1;) {
         for (std::uint32_t i = p; i-- > 0;)
-            clear_entry(i, p);
-        write_step();
+            clear_entry(i, p, watcher);
+        end_pass(pass_phase::backward, p, watcher);
     }
 }
 
 void normalize_rows()
 {
+    elimination_observer* const watcher = elimination_watcher;
     const std::uint32_t n = order();
     for (std::uint32_t i = 0; i < n; ++i) {
         float* row = matrix.row(i);
         // Taken before the loop overwrites it: every entry of the row is divided by the
         // same diagonal value, so normalising in place needs no second matrix.
         const float diagonal = row[i];
+        if (watcher)
+            watcher->row_normalised(i, diagonal);
         for (std::uint32_t c = 0; c < 2 * n; ++c) {
             const float v = stored_quotient(row[c], diagonal);
             row[c] = is_tiny(v) ? 0.0f : v;
         }
         out_file.write(report_text::line_break);
     }
+    if (watcher)
+        watcher->elimination_finished(matrix);
 }
 
 } // namespace torvane

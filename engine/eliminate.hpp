@@ -1,12 +1,19 @@
 #pragma once
 // Gauss-Jordan elimination of [A | I] into [I | A^-1] without row swaps: a tiny pivot is
-// repaired by adding a later row to the pivot row. A step block is written after every
-// pass of the first two phases; the normalisation writes one line break per row.
+// repaired by adding a later row to the pivot row. After every pass of the first two
+// phases the tiny entries are set to zero and a step block is written; the normalisation
+// writes one line break per row. A watcher (elimination_observer.hpp) may follow it all.
+
+#include <cstdint>
 
 namespace torvane {
 
 void eliminate_forward();  // makes the left half upper triangular: N - 1 passes
 void eliminate_backward(); // clears the left half above the diagonal: N - 1 passes
 void normalize_rows();     // divides every row by its diagonal entry
+
+// The one row operation the elimination rests on: row dst += factor x row src over the
+// width of the matrix, each entry evaluated in double and stored as float.
+void add_scaled_row(std::uint32_t dst, std::uint32_t src, float factor);
 
 } // namespace torvane

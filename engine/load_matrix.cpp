@@ -34,17 +34,4 @@ void load_matrix()
     read_entries();
 }
 
-void add_scaled_row(std::uint32_t dst, std::uint32_t src, float factor)
-{
-    const std::size_t width = matrix.width();
-    if (width == 0)
-        return;
-    float* target = matrix.row(dst);
-    const float* source = matrix.row(src);
-    const double f = factor;
-    // The product of two floats is exact in double, so only the sum rounds before the store.
-    for (std::size_t c = 0; c < width; ++c)
-        target[c] = static_cast<float>(static_cast<double>(source[c]) * f + static_cast<double>(target[c]));
-}
-
 } // namespace torvane

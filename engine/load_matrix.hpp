@@ -1,7 +1,5 @@
 #pragma once
-// Reading "mat.data" into [A | I], and the one row operation the elimination rests on.
-
-#include <cstdint>
+// Reading "mat.data" into [A | I].
 
 namespace torvane {
 
@@ -12,9 +10,5 @@ void read_dimension();
 void read_entries();
 // Both of the above: the entries are read only when N > 0.
 void load_matrix();
-
-// Row dst += factor x row src over the width of row 0, each entry evaluated in double and
-// stored as float.
-void add_scaled_row(std::uint32_t dst, std::uint32_t src, float factor);
 
 } // namespace torvane

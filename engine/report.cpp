@@ -1,6 +1,5 @@
 #include "report.hpp"
 
-#include "arithmetic.hpp"
 #include "format_value.hpp"
 #include "entry_text_cache.hpp"
 #include "split_work.hpp"
@@ -24,13 +23,6 @@ std::size_t row_line_capacity(std::size_t columns)
 {
     return columns * (max_value_chars + report_text::value_terminator.size()) + report_text::half_separator.size() +
            report_text::line_break.size() + value_scratch_chars;
-}
-
-// Stores every entry back, tiny or not, so the loop has no branch and vectorises.
-void flush_tiny(float* row, std::size_t columns)
-{
-    for (std::size_t c = 0; c < columns; ++c)
-        row[c] = is_tiny(row[c]) ? 0.0f : row[c];
 }
 
 char* format_values(const float* values, std::size_t count, char* out)
@@ -67,17 +59,13 @@ std::size_t entry_text_budget = entry_text_cache::default_budget;
 // Below this many entries a block is prepared on one thread: handing work over costs more.
 constexpr std::size_t entries_worth_splitting = 16384;
 
-// Cleans every row and brings the text of each entry that changed up to date. Rows are
-// independent, so two threads share them, alternately, since the rows a pass changes
-// lie together.
-void clean_and_update_texts(std::size_t n, bool all)
+// Brings the text of each entry that changed up to date. Rows are independent, so two
+// threads share them, alternately, since the rows a pass changes lie together.
+void update_texts(std::size_t n, bool all)
 {
     const auto prepare_rows = [n, all](int part) {
-        for (std::size_t r = static_cast<std::size_t>(part); r < n; r += 2) {
-            float* row = matrix.row(r);
-            flush_tiny(row, 2 * n);
-            entry_texts.refresh(r * 2 * n, row, 2 * n, all);
-        }
+        for (std::size_t r = static_cast<std::size_t>(part); r < n; r += 2)
+            entry_texts.refresh(r * 2 * n, matrix.row(r), 2 * n, all);
     };
     if (n * 2 * n < entries_worth_splitting) {
         prepare_rows(0);
@@ -98,15 +86,14 @@ void write_cached_rows(std::size_t n, std::size_t capacity)
 {
     const bool texts_unknown = entry_texts.prepare(n * 2 * n, entry_text_budget);
     if (!entry_texts.enabled()) {
-        // Very large orders: every row is cleaned and formatted straight into the buffer.
+        // Very large orders: every row is formatted straight into the buffer.
         for (std::size_t r = 0; r < n; ++r) {
-            flush_tiny(matrix.row(r), 2 * n);
             char* out = out_file.reserve(capacity);
             out_file.commit(format_step_row(matrix.row(r), n, out));
         }
         return;
     }
-    clean_and_update_texts(n, texts_unknown);
+    update_texts(n, texts_unknown);
     for (std::size_t r = 0; r < n; ++r) {
         char* out = out_file.reserve(capacity + entry_text_cache::slot_size);
         out = copy_entry_texts(r * 2 * n, n, out);

@@ -18,8 +18,8 @@ inline constexpr std::string_view half_separator = " | ";
 } // namespace report_text
 
 // Counts one more step and writes its block: the header, every row of [left | right]
-// and an empty line. Tiny entries are set to +0.0 in the matrix itself as they are
-// written, so the elimination goes on from the cleaned matrix.
+// and an empty line. The matrix is written as it is: the elimination has already set
+// its tiny entries to zero.
 void write_step();
 
 // The memory the step blocks may keep the text of every entry in, to copy instead of

@@ -1,5 +1,6 @@
 // Loading [A | I] from the data text, and the row update.
 
+#include "eliminate.hpp"
 #include "load_matrix.hpp"
 #include "state.hpp"
 

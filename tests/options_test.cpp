@@ -24,7 +24,11 @@ const options_case options_cases[] = {
     {"missing_value", {"--dimension"}, "--dimension needs a value"},
     {"missing_dimension", {"--data", "1"}, "--dimension is required"},
     {"both_data_sources", {"--dimension", "1", "--data", "1", "--data-file", "f"}, "cannot be given together"},
-    {"positional_argument", {"--dimension", "2", "extra"}, "unknown option 'extra'"},
+    {"matrix_file", {"m.txt", "--explain"}, ""},
+    {"matrix_file_from_standard_input", {"-", "--html", "p.html"}, ""},
+    {"matrix_file_with_dimension", {"--dimension", "2", "extra"}, "cannot be given with --dimension"},
+    {"two_matrix_files", {"a", "b"}, "only one matrix file"},
+    {"two_views", {"m.txt", "--explain", "--raw"}, "give one of them"},
 };
 
 class options_parsing : public ::testing::TestWithParam<options_case> {};

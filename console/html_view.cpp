@@ -1,0 +1,121 @@
+#include "html_view.hpp"
+
+#include "accuracy_check.hpp"
+#include "explain_view.hpp"
+#include "format_value.hpp"
+#include "html_page_template.hpp"
+
+#include <string_view>
+
+namespace torvane {
+namespace {
+
+std::string entry_text(float value)
+{
+    char buffer[max_value_chars + value_scratch_chars];
+    return std::string(buffer, format_value(value, buffer));
+}
+
+// A JSON string that is also safe inside a <script> element.
+std::string json_string(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else if (c == '<')
+            out += "\\u003c";
+        else if (static_cast<unsigned char>(c) < 0x20)
+            out += ' ';
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+template <class T, class Show> std::string json_array(const std::vector<T>& items, Show show)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        out += (i ? "," : "") + show(items[i]);
+    return out + "]";
+}
+
+std::string json_texts(const std::vector<float>& values)
+{
+    return json_array(values, [](float v) { return json_string(entry_text(v)); });
+}
+
+// The entries whose text the pass changed, as runs along a row: row, first column, and
+// the texts of the run joined by blanks. The rows a pass changes change in long stretches,
+// so this keeps a place per run instead of per entry.
+std::string changed_runs(const pass_record& pass, std::uint32_t n)
+{
+    std::string out = "[";
+    const std::size_t width = 2 * std::size_t{n};
+    for (std::size_t r = 0; r < n; ++r) {
+        for (std::size_t c = 0; c < width;) {
+            std::string run;
+            const std::size_t first = c;
+            for (; c < width; ++c) {
+                const std::string now = entry_text(pass.after[r * width + c]);
+                if (now == entry_text(pass.before[r * width + c]))
+                    break;
+                run += (run.empty() ? "" : " ") + now;
+            }
+            if (run.empty())
+                ++c;
+            else
+                out += (out.size() > 1 ? "," : "") + std::to_string(r) + "," + std::to_string(first) + "," +
+                       json_string(run);
+        }
+    }
+    return out + "]";
+}
+
+// All the texts of a matrix, joined by blanks.
+std::string joined_texts(const std::vector<float>& values)
+{
+    std::string out;
+    for (const float v : values)
+        out += (out.empty() ? "" : " ") + entry_text(v);
+    return json_string(out);
+}
+
+std::string pass_heading(const pass_record& pass)
+{
+    return "Step " + std::to_string(pass.step) +
+           (pass.phase == pass_phase::forward ? ": forward, pivot column " : ": backward, pivot row ") +
+           std::to_string(pass.pivot + 1);
+}
+
+// An operation line without the indent the terminal gives it.
+std::string unindented(const std::string& line) { return json_string(line.substr(2)); }
+
+} // namespace
+
+void html_page::add_pass(std::uint32_t n, const pass_record& pass)
+{
+    const explain_style plain{false, true};
+    if (!steps_.empty())
+        steps_ += ",\n";
+    steps_ += "{\"h\":" + json_string(pass_heading(pass)) +
+              ",\"o\":" + json_array(operation_lines(pass, n, plain), unindented) +
+              ",\"p\":" + std::to_string(pass.pivot) + ",\"r\":" + (pass.repair ? "true" : "false") +
+              ",\"z\":" + json_array(pass.zeroed, [](std::size_t z) { return std::to_string(z); }) +
+              ",\"d\":" + changed_runs(pass, n) + "}";
+}
+
+std::string html_page::finish(const elimination_record& record) const
+{
+    const explain_style plain{false, true};
+    const accuracy check = check_accuracy(record.order(), record.matrix_a(), record.inverse());
+    const std::string result = "{\"dv\":" + json_texts(record.divisors()) + ",\"x\":" + json_texts(record.inverse()) +
+                               ",\"acc\":" + json_array(accuracy_lines(check, plain), json_string) +
+                               ",\"ok\":" + (trustworthy(check) ? "true" : "false") + "}";
+    return std::string(html_template::page_head) + "{\"n\":" + std::to_string(record.order()) +
+           ",\n\"start\":" + joined_texts(record.loaded()) +
+           ",\n\"steps\":[" + steps_ + "],\n\"result\":" + result + "}" + std::string(html_template::page_script);
+}
+
+} // namespace torvane

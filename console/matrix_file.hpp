@@ -1,0 +1,22 @@
+#pragma once
+// A matrix file: the order first, then the entries, as "mat.data" holds them (the
+// dimension text, a line feed, the data text), or as a person writes it by hand, the
+// order and the rows on one line or many.
+
+#include <string>
+
+namespace torvane {
+
+struct box_texts {
+    std::string dimension;
+    std::string data;
+};
+
+// The two box texts that, saved as "mat.data", read back as the same numbers as `text`.
+// A saved "mat.data" splits at its first line feed, which gives back the texts it was
+// made from. When that would leave the data empty, as for "3 1 2 3 4 5 6 7 8 9" on one
+// line (and an empty data box ends a run early), it splits after the first word instead:
+// a line feed put where white space or the end already was changes no number.
+box_texts split_matrix_text(std::string text);
+
+} // namespace torvane

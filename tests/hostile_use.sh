@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# torvane used as careless and hostile users use it: runs side by side in one directory,
+# killed and interrupted runs, process limits, named pipes, its own files as input.
+# Each case runs in an empty directory of its own; every failure is listed, then the
+# script fails.
+# Usage: hostile_use.sh TORVANE [--sanitized]   (--sanitized: skip the process limits,
+# which a sanitizer's shadow memory and leak checker cannot live under)
+set -uo pipefail
+T=$1
+sanitized=${2:-}
+root=$(mktemp -d)
+chmod 755 "$root"
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$root"' EXIT
+failures=0
+
+fail() { echo "FAIL $case: $*"; failures=$((failures + 1)); }
+expect_status() { [ "$1" -eq "$2" ] || fail "exit status $1, expected $2; stderr: $(head -c 300 err 2>/dev/null)"; }
+expect_in() { grep -qF -- "$2" "$1" || fail "$1 lacks '$2': $(head -c 300 "$1")"; }
+expect_empty() { [ ! -s "$1" ] || fail "$1 is not empty ($(stat -c %s "$1") bytes)"; }
+# random integer matrix entries: matrix SEED COUNT
+matrix() { awk -v s="$1" -v n="$2" 'BEGIN { srand(s); for (i = 0; i < n; i++) printf "%d ", int(rand() * 19) - 9 }'; }
+# waits until mat.result holds something: the run is past its lock and writing
+wait_for_report() { for _ in $(seq 200); do [ -s mat.result ] && return; sleep 0.02; done; fail "the run never wrote"; }
+example() { printf '\xb5\xda 1\xb2\xbd\r\n1  2   | 1  0  \r\n'; }
+
+# Four runs at a time in one directory, 50 rounds: each that exits 0 printed its own report.
+case_concurrent_runs_each_show_their_own_report() {
+  for k in 1 2 3 4; do
+    matrix "$k" 1600 >"m$k"
+    mkdir "alone$k" && (cd "alone$k" && "$T" --raw --dimension 40 --data-file "../m$k" >"../want$k")
+  done
+  local wrong=0 refused=0
+  for _ in $(seq 50); do
+    for k in 1 2 3 4; do timeout 60 "$T" --raw --dimension 40 --data-file "m$k" >"got$k" 2>"err$k" & done
+    wait
+    for k in 1 2 3 4; do
+      if [ -s "err$k" ]; then refused=$((refused + 1)); elif ! cmp -s "got$k" "want$k"; then wrong=$((wrong + 1)); fi
+    done
+  done
+  [ "$wrong" -eq 0 ] || fail "$wrong of 200 runs printed a report not their own"
+  [ "$refused" -eq 0 ] || fail "$refused of 200 runs were refused; they should have waited their turn"
+}
+
+# A run killed while it holds the directory does not block the next one.
+case_a_killed_run_leaves_no_lock() {
+  matrix 7 90000 >m300
+  "$T" --raw --dimension 300 --data-file m300 >/dev/null 2>&1 &
+  wait_for_report
+  kill -KILL $! && wait $! 2>/dev/null
+  timeout 5 "$T" --raw --dimension 2 --data '1 2 3 4' >out 2>err
+  expect_status $? 0
+  [ "$(head -c 25 out)" = "$(example)" ] || fail "the next run did not print its report"
+}
+
+# A run that finds the directory taken says so after about a second, then takes its turn.
+case_a_second_run_waits_and_says_so() {
+  flock . sleep 2 &
+  sleep 0.2
+  timeout 20 "$T" --raw --dimension 2 --data '1 2 3 4' >out 2>err
+  expect_status $? 0
+  expect_in err "torvane: waiting for another run in this directory"
+}
+
+# Ctrl-C or SIGTERM stop the run at a step block: no partial report, 128 + the signal.
+case_signals_leave_no_partial_report() {
+  matrix 8 90000 >m300
+  local signal status
+  for signal in INT:130 TERM:143; do
+    "$T" --raw --dimension 300 --data-file m300 >/dev/null 2>err &
+    wait_for_report
+    kill -"${signal%:*}" $!
+    wait $!
+    status=$?
+    expect_status "$status" "${signal#*:}"
+    expect_empty mat.result
+    expect_in err "torvane: stopped by SIG${signal%:*}"
+  done
+}
+
+# A file-size limit: the write fails (EFBIG) and takes the full-disk path.
+case_a_file_size_limit_is_a_message_not_a_kill() {
+  bash -c "ulimit -f 2048; exec '$T' --dimension 100 --data 1" >/dev/null 2>err
+  expect_status $? 3
+  expect_in err 'cannot write "mat.result": File too large'
+  expect_empty mat.result
+}
+
+# A named pipe for a report, even one somebody reads, is refused at once.
+case_a_report_fifo_with_a_reader_is_refused() {
+  mkfifo mat.result
+  (exec 3<>mat.result; sleep 10) &  # read-write: holds the pipe open without waiting for a writer
+  sleep 0.2
+  timeout 5 "$T" --dimension 2 --data '1 2 3 4' >out 2>err
+  expect_status $? 3
+  expect_in err 'cannot write "mat.result": it is not a regular file'
+}
+
+# The run's own files as the data: refused before anything is written, however named.
+case_the_runs_own_files_are_refused_as_data() {
+  printf '1 2 3 4\n' >mat.data
+  ln -s mat.data saved
+  for source in "--data-file mat.data" "--data-file saved" "--data-file ./mat.result"; do
+    [ -e mat.result ] || : >mat.result
+    "$T" --dimension 2 $source >out 2>err
+    expect_status $? 2
+    expect_in err "copy it to another name first"
+  done
+  "$T" --dimension 2 <mat.data >out 2>err
+  expect_status $? 2
+  [ "$(cat mat.data)" = "1 2 3 4" ] || fail "mat.data was rewritten"
+}
+
+# Help and version that cannot be written are an error.
+case_help_to_a_full_device_fails() {
+  "$T" --help >/dev/full 2>err
+  expect_status $? 2
+  "$T" --version >/dev/full 2>err
+  expect_status $? 2
+}
+
+# No thread can be started (one process allowed): one thread does the work.
+case_no_helper_thread_still_computes() {
+  [ "$(id -u)" -eq 0 ] || { echo "skip $case: needs root to run as a fresh user"; return; }
+  [ -z "$sanitized" ] || { echo "skip $case: the leak checker needs a thread of its own"; return; }
+  chmod 777 .
+  matrix 9 10000 >m100
+  setpriv --reuid=65534 --regid=65534 --clear-groups bash -c "ulimit -u 1; exec '$T' --raw --dimension 100 --data-file m100" >out 2>err
+  expect_status $? 0
+  "$T" --raw --dimension 100 --data-file m100 >want 2>/dev/null
+  cmp -s out want || fail "the one-thread report differs"
+}
+
+# Too little address space for the text cache: the run goes on without it (here until the
+# time limit ends it), where it once aborted with std::bad_alloc.
+case_tight_memory_is_no_crash() {
+  [ -z "$sanitized" ] || { echo "skip $case: sanitizers need more address space"; return; }
+  ln -s /dev/null mat.result
+  bash -c "ulimit -v 60000; exec timeout 3 '$T' --dimension 1000 --data 1" >/dev/null 2>err
+  expect_status $? 124
+  grep -q terminate err && fail "it aborted: $(cat err)"
+}
+
+for case in $(declare -F | awk '{ print $3 }' | grep '^case_'); do
+  mkdir "$root/$case" && cd "$root/$case" && "$case"
+  kill $(jobs -p) 2>/dev/null
+  wait
+  cd "$root"
+done
+echo "$failures failed"
+[ "$failures" -eq 0 ]

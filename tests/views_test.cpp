@@ -1,0 +1,151 @@
+// torvane's views of the working, its matrix file argument and its note on where reading
+// stopped, end to end through the shell.
+
+#include "test_support.hpp"
+
+#include <cstdlib>
+#include <sys/wait.h>
+
+namespace torvane::testing {
+namespace {
+
+struct finished {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class views : public in_scratch_directory {
+protected:
+    // `command` is a shell line in which "TORVANE" stands for the program.
+    finished run(std::string command, const std::string& input = "")
+    {
+        write_file("stdin.txt", input);
+        command.replace(command.find("TORVANE"), 7, std::string("'") + TORVANE_CONSOLE + "'");
+        const int raw = std::system(("(" + command + ") < stdin.txt > stdout.txt 2> stderr.txt").c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file("stdout.txt"), read_file("stderr.txt")};
+    }
+};
+
+// The 3 x 3 example whose first pivot is repaired with the last row.
+const std::string example_arguments = "--dimension 3 --data '0 1 2  0 3 4  5 6 8'";
+
+TEST_F(views, leave_the_same_files_as_the_plain_run)
+{
+    ASSERT_EQ(run("TORVANE --raw " + example_arguments).status, 0);
+    const std::string report = read_file("mat.result");
+    const std::string data = read_file("mat.data");
+    for (const std::string view : {"--explain", "--html page.html"}) {
+        std::filesystem::remove("mat.result");
+        std::filesystem::remove("mat.data");
+        const finished f = run("TORVANE " + view + " " + example_arguments);
+        EXPECT_EQ(f.status, 0) << view << ": " << f.err;
+        EXPECT_EQ(read_file("mat.result"), report) << view;
+        EXPECT_EQ(read_file("mat.data"), data) << view;
+    }
+    EXPECT_NE(read_file("page.html").find("Step 4: backward, pivot row 2"), std::string::npos);
+}
+
+TEST_F(views, page_too_large_is_refused_and_nothing_written)
+{
+    const finished f = run("TORVANE --html page.html --dimension 121 --data 1");
+    EXPECT_EQ(f.status, 2);
+    EXPECT_NE(f.err.find("--html takes orders up to 120"), std::string::npos) << f.err;
+    EXPECT_NE(f.err.find("use --raw"), std::string::npos) << f.err;
+    for (const char* file : {"page.html", "mat.data", "mat.result"})
+        EXPECT_FALSE(std::filesystem::exists(file)) << file;
+}
+
+struct colour_case {
+    const char* name;
+    std::string command;
+    bool coloured;
+};
+
+// `script` gives the program a terminal as its standard output.
+const colour_case colour_cases[] = {
+    {"terminal", "unset NO_COLOR; script -qec \"TORVANE --explain " + example_arguments + "\" /dev/null", true},
+    {"terminal_with_no_color", "NO_COLOR=1 script -qec \"TORVANE --explain " + example_arguments + "\" /dev/null",
+     false},
+    {"pipe", "unset NO_COLOR; TORVANE --explain " + example_arguments + " | cat", false},
+};
+
+class explain_colour : public views, public ::testing::WithParamInterface<colour_case> {};
+
+TEST_P(explain_colour, only_on_a_terminal_without_no_color)
+{
+    const finished f = run(GetParam().command);
+    ASSERT_NE(f.out.find("step 4 (backward, pivot row 2)"), std::string::npos) << f.out << f.err;
+    EXPECT_EQ(f.out.find("\x1b[") != std::string::npos, GetParam().coloured);
+}
+
+INSTANTIATE_TEST_SUITE_P(outputs, explain_colour, ::testing::ValuesIn(colour_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct matrix_file_case {
+    const char* name;
+    std::string file;       // the matrix file's bytes
+    std::string arguments;  // the same matrix given with --dimension and --data
+};
+
+const matrix_file_case matrix_file_cases[] = {
+    {"saved_data_file", "2\n1 2\r\n3 4", "--dimension 2 --data \"$(printf '1 2\\r\\n3 4')\""},
+    {"saved_order_then_entry", "2 5\n1 2 3", "--dimension '2 5' --data '1 2 3'"},
+    {"hand_written_on_one_line", "3 1 2 3 4 5 6 7 8 10\n", "--dimension 3 --data '1 2 3 4 5 6 7 8 10'"},
+    {"hand_written_in_rows", "3\n1 2 3\n4 5 6\n7 8 10\n", "--dimension 3 --data '1 2 3 4 5 6 7 8 10'"},
+};
+
+class matrix_file : public views, public ::testing::WithParamInterface<matrix_file_case> {};
+
+TEST_P(matrix_file, gives_the_report_of_the_same_texts)
+{
+    const finished expected = run("TORVANE --raw " + GetParam().arguments);
+    ASSERT_EQ(expected.status, 0);
+    write_file("matrix.txt", GetParam().file);
+    EXPECT_EQ(run("TORVANE --raw matrix.txt").out, expected.out);
+    EXPECT_EQ(run("TORVANE --raw -", GetParam().file).out, expected.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(shapes, matrix_file, ::testing::ValuesIn(matrix_file_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(views, the_runs_own_data_file_is_refused)
+{
+    ASSERT_EQ(run("TORVANE --raw --dimension 2 --data '1 2 3 4'").status, 0);
+    const finished f = run("TORVANE mat.data");
+    EXPECT_EQ(f.status, 2);
+    EXPECT_NE(f.err.find("copy it to another name"), std::string::npos) << f.err;
+}
+
+struct reading_note_case {
+    const char* name;
+    const char* arguments;
+    const char* note;  // the whole of standard error
+};
+
+const reading_note_case reading_note_cases[] = {
+    {"order_written_as_3x3", "--dimension 3x3 --data '2 0 0 0 2 0 0 0 2'",
+     "torvane: reading stopped at 'x3' in the dimension text after 0 of 9 entries, so all 9 entries are 0\n"},
+    {"commas", "--dimension 2 --data '1, 2, 3, 4'",
+     "torvane: reading stopped at ', 2, 3, 4' in the data text (character 2) after 1 of 4 entries, so the other 3 "
+     "entries repeat the last value read, 1\n"},
+    {"too_few_entries", "--dimension 3 --data '1 2 3 4 5 6 7 8'",
+     "torvane: reading stopped at the end of the data after 8 of 9 entries, so the other 1 entry repeats the last "
+     "value read, 8\n"},
+    {"all_entries_read", "--dimension 2 --data '1 2 3 4 and more'", ""},
+};
+
+class reading_note : public views, public ::testing::WithParamInterface<reading_note_case> {};
+
+TEST_P(reading_note, says_where_and_what_the_rest_are)
+{
+    const finished f = run(std::string("TORVANE --raw ") + GetParam().arguments);
+    EXPECT_EQ(f.status, 0);
+    EXPECT_EQ(f.err, GetParam().note);
+}
+
+INSTANTIATE_TEST_SUITE_P(inputs, reading_note, ::testing::ValuesIn(reading_note_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace torvane::testing
