@@ -13,6 +13,10 @@ every elimination pass, then the inverse, each value to six significant
 digits. A singular matrix gives a report too, with inf and nan where the
 elimination divides by zero.
 
+It can also show the working step by step: the row operations of every
+pass with aligned matrices and an accuracy check in the terminal
+(--explain), or the same as a web page (--html).
+
 The matrix is given on the command line, in a file or on standard input.
 Every run leaves its input and its report as mat.data and mat.result in
 the current directory.]])
