@@ -10,6 +10,7 @@
 #include "run_files.hpp"
 #include "run_messages.hpp"
 #include "state.hpp"
+#include "torvane_version.hpp"
 #include "working_views.hpp"
 
 #include <cerrno>
@@ -232,7 +233,7 @@ int main(int argc, char** argv)
     if (parsed.options.help)
         return print_text(usage_text);
     if (parsed.options.version)
-        return print_text("torvane 1.0.0.1\n");
+        return print_text("torvane " TORVANE_VERSION "\n");
     try {
         return run(parsed.options);
     } catch (const std::exception& error) {

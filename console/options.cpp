@@ -6,7 +6,7 @@ namespace torvane {
 
 const char* const usage_text =
     "Usage: torvane --dimension TEXT [--data TEXT | --data-file FILE] [--raw | --explain | --html PAGE]\n"
-    "       torvane [--raw | --explain | --html PAGE] FILE\n"
+    "  or:  torvane [--raw | --explain | --html PAGE] FILE\n"
     "\n"
     "Inverts a square matrix by Gauss-Jordan elimination in single precision and prints\n"
     "the matrix [A | I] after every elimination pass, then the inverse. The two texts are\n"

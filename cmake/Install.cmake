@@ -1,0 +1,34 @@
+# What `cmake --install` puts where; the packages (cmake/Packaging.cmake) take the same.
+# Linux: the usual tree under the prefix. Windows: one flat folder, so that the zip unpacks
+# to programs that run where they are (they are linked statically).
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+if(WIN32)
+  install(TARGETS Torvane torvane RUNTIME DESTINATION .)
+  # Read in Notepad: CR LF line ends, and the version filled in.
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_BINARY_DIR}/packaging/README.txt
+    @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
+  return()
+endif()
+
+include(GNUInstallDirs)
+set(torvane_doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/torvane)
+
+install(TARGETS torvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+include(${CMAKE_CURRENT_LIST_DIR}/ManPage.cmake)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/torvane.bash-completion
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME torvane)
+
+# Debian wants the changelog compressed, and without a time stamp the bytes stay the same.
+set(torvane_changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+add_custom_command(
+  OUTPUT ${torvane_changelog}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${torvane_changelog}
+  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog
+  COMMENT "Compressing the changelog")
+add_custom_target(torvane_changelog ALL DEPENDS ${torvane_changelog})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright ${torvane_changelog}
+  DESTINATION ${torvane_doc_dir})
