@@ -1,4 +1,5 @@
-// Reading numbers as a C++ stream in the classic locale reads them.
+// Reading numbers as a C++ stream in the classic locale reads them. Random texts are the
+// fuzz target's (fuzz/number_scan_fuzz.cpp), checked against the stream itself.
 
 #include "number_scan.hpp"
 
@@ -7,8 +8,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <random>
-#include <sstream>
 #include <string>
 
 namespace torvane {
@@ -131,48 +130,6 @@ TEST_P(int_scan, takes_what_a_stream_takes)
 }
 
 INSTANTIATE_TEST_SUITE_P(cases, int_scan, ::testing::ValuesIn(int_cases));
-
-// Random texts over the characters that matter, read both ways: ours must agree with the
-// standard library's stream on success, value and where the next read starts.
-std::string random_number_text(std::mt19937& random)
-{
-    static constexpr char alphabet[] = "0123456789000111.+-eE ,x";
-    std::uniform_int_distribution<std::size_t> length(0, 12);
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof alphabet - 2);
-    std::string text;
-    for (std::size_t i = length(random); i > 0; --i)
-        text += alphabet[pick(random)];
-    return text;
-}
-
-template <class T, class Scan> void expect_same_as_stream(const std::string& text, Scan scan)
-{
-    std::istringstream stream(text);
-    T expected{};
-    stream >> expected;
-    const bool stream_ok = !stream.fail();
-    stream.clear();
-    const auto stream_pos = static_cast<std::size_t>(stream.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in));
-
-    const char* pos = text.data();
-    T value{};
-    const bool ok = scan(pos, text.data() + text.size(), value);
-    ASSERT_EQ(ok, stream_ok) << '"' << text << '"';
-    EXPECT_EQ(static_cast<std::size_t>(pos - text.data()), stream_pos) << '"' << text << '"';
-    if (ok) {
-        EXPECT_EQ(value, expected) << '"' << text << '"';
-    }
-}
-
-TEST(scan_against_stream, random_texts_agree)
-{
-    std::mt19937 random(20261206);
-    for (int i = 0; i < 200000; ++i) {
-        const std::string text = random_number_text(random);
-        expect_same_as_stream<float>(text, scan_float);
-        expect_same_as_stream<std::int32_t>(text, scan_int);
-    }
-}
 
 } // namespace
 } // namespace torvane

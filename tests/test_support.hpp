@@ -1,6 +1,7 @@
 #pragma once
-// Shared pieces of the tests: a scratch working directory, a scripted dialog, and
-// report texts spelled out line by line.
+// What the Linux and Windows suites share: a scratch directory to run in, a scripted
+// dialog, files byte for byte, and the corpus in tests/data/reports, where each case is a
+// dimension text, a data text and the exact report they must give.
 
 #include "compute_run.hpp"
 #include "read_report.hpp"
@@ -8,14 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <initializer_list>
+#include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace torvane::testing {
 
-// Each test runs in a fresh, empty directory of its own, as the run writes its files
-// into the current directory.
+// The run writes its files into the current directory, so each test gets a fresh one.
 class in_scratch_directory : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -29,7 +30,10 @@ private:
 // The dialog as a test drives it: two box texts in, the result box text out.
 class scripted_dialog final : public dialog_seam {
 public:
-    scripted_dialog(std::string dimension, std::string data) : dimension(std::move(dimension)), data(std::move(data)) {}
+    scripted_dialog(std::string typed_dimension, std::string typed_data)
+        : dimension(std::move(typed_dimension)), data(std::move(typed_data))
+    {
+    }
     std::string dimension_text() override { return dimension; }
     std::string data_text() override { return data; }
     void set_result_text(report_source& report) override
@@ -46,27 +50,27 @@ public:
     int times_set = 0;
 };
 
-// Lines joined as the report writes them: each ends in CR LF.
-std::string crlf_lines(std::initializer_list<std::string_view> lines);
 std::string read_file(const std::filesystem::path& path);
-// `text` as a file written in the platform's text mode holds it: on Windows each LF
-// lies on disk as CR LF.
-std::string on_disk(std::string_view text);
 void write_file(const std::filesystem::path& path, std::string_view bytes);
+// `text` as the platform's text mode leaves it on disk: on Windows each LF as CR LF.
+std::string on_disk(std::string_view text);
+// A file under tests/data, as a path this platform's programs can open (Z:\... under Wine).
+std::string test_data(const std::string& relative);
 
-// The report text of one run in the current directory, or "(untouched)" when none was shown.
-std::string report_of(std::string dimension, std::string data);
+struct report_case {
+    std::string name, dimension, data;
+    std::string report;  // the exact mat.result; empty when the input gives no positive order
+    std::string digest;  // instead of `report` for one too large to keep: "SIZE FNV-1a-64"
+    bool computes() const { return !report.empty() || !digest.empty(); }
+};
+inline void PrintTo(const report_case& c, std::ostream* out) { *out << c.name; }
 
-// The tail every full report ends with: the normalisation's N empty lines, the frame, the
-// inverse lines and the closing rule.
-std::string report_tail(int n, std::initializer_list<std::string_view> inverse_lines);
+std::vector<report_case> report_cases();
+report_case report_case_named(const std::string& name);
+// Whether `shown` is the case's report; when not, where the two part.
+::testing::AssertionResult is_report_of(const report_case& c, std::string_view shown);
 
-// The sixteen-line report of [[1, 2], [3, 4]].
-std::string example_report();
-
-// The GBK labels, for building expected reports.
-inline constexpr std::string_view step_label_prefix = "\xB5\xDA ";
-inline constexpr std::string_view step_label_suffix = "\xB2\xBD";
-std::string step_header(int step);
+// The 2 x 2 example, [[1, 2], [3, 4]], whose report every suite knows.
+inline const report_case& example() { static const report_case c = report_case_named("example"); return c; }
 
 } // namespace torvane::testing
