@@ -103,6 +103,18 @@ TEST_P(console_answer, exit_status_and_message)
 INSTANTIATE_TEST_SUITE_P(cases, console_answer, ::testing::ValuesIn(answer_cases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Whether the inotify events in `events` include the creation of `name`.
+bool reports_creation(const char* events, ssize_t size, std::string_view name)
+{
+    for (const char* at = events; at < events + size;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(at);
+        if (event->len > 0 && std::string_view(event->name) == name)
+            return true;
+        at += sizeof(inotify_event) + event->len;
+    }
+    return false;
+}
+
 // Runs torvane on the order 100 case with standard error on a terminal or in a file. The
 // run takes some 50 ms, so it is stopped for 1.2 s as soon as it creates "mat.data", which
 // it does just after the progress line starts its clock: that carries it past the quiet
@@ -124,11 +136,9 @@ std::string standard_error_of_a_long_run(bool on_terminal)
         execl(TORVANE_CONSOLE, "torvane", "--dimension", "100", "--data-file", "data.txt", "--raw", nullptr);
         _exit(127);
     }
-    bool created = false;
     alignas(inotify_event) char events[4096];
-    for (ssize_t got; !created && (got = read(watch, events, sizeof events)) > 0;)
-        for (const char* at = events; at < events + got; at += sizeof(inotify_event) + reinterpret_cast<const inotify_event*>(at)->len)
-            created = created || std::string_view(reinterpret_cast<const inotify_event*>(at)->name) == "mat.data";
+    for (ssize_t got; (got = read(watch, events, sizeof events)) > 0 && !reports_creation(events, got, "mat.data");) {
+    }
     kill(child, SIGSTOP);
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     kill(child, SIGCONT);
