@@ -15,8 +15,11 @@
 #include <functional>
 #include <sstream>
 
+#include <csignal>
+
 #include <grp.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,9 +58,10 @@ bool give_up_root()
 enum class child_end { ran, cannot_give_up_root, broke };
 
 // The same run in a child process without root's power over permissions, killed if it
-// hangs. It reports back through a pipe: the status's numbers, the file's name on a line,
+// hangs. The fault is made in the child before it gives up root. It reports back through a pipe: the status's numbers, the file's name on a line,
 // then what was shown.
-child_end run_unprivileged(std::function<void()> during_read_back, observed_run& observed)
+child_end run_unprivileged(const std::function<void()>& make_fault, std::function<void()> during_read_back,
+                           observed_run& observed)
 {
     int channel[2];
     if (pipe(channel) != 0)
@@ -66,6 +70,8 @@ child_end run_unprivileged(std::function<void()> during_read_back, observed_run&
     if (child == 0) {
         close(channel[0]);
         alarm(60);
+        if (make_fault)
+            make_fault();
         if (!give_up_root())
             _exit(3);
         const observed_run run = run_here(std::move(during_read_back));
@@ -117,7 +123,7 @@ void existing_file(const char* name, fs::perms mode)
 void fifo(const char* name)
 {
     open_directory();
-    ASSERT_EQ(mkfifo(name, 0666), 0);
+    mkfifo(name, 0666);
     set_mode(name, read_write);
 }
 
@@ -134,14 +140,14 @@ struct fault_case {
 
 const fault_case fault_cases[] = {
     {"directory_read_only_and_empty", true, [] { set_mode(".", directory_read_only); }, nullptr,
-     run_failure::file_not_writable, "mat.data", "", 0},
+     run_failure::file_not_writable, "mat.data", "Permission denied", 0},
     {"directory_read_only_with_read_only_files", true,
      [] {
          existing_file("mat.data", read_only);
          existing_file("mat.result", read_only);
          set_mode(".", directory_read_only);
      },
-     nullptr, run_failure::file_not_writable, "mat.data", "", 0},
+     nullptr, run_failure::file_not_writable, "mat.data", "Permission denied", 0},
     {"directory_read_only_with_both_files_writable", true,
      [] {
          existing_file("mat.data", read_write);
@@ -155,8 +161,19 @@ const fault_case fault_cases[] = {
      run_failure::file_not_readable, "mat.data", "", 0},
     {"report_made_unreadable_before_read_back", true, open_directory, [] { set_mode("mat.result", write_only); },
      run_failure::file_not_readable, "mat.result", "Permission denied", 2},
-    {"data_file_a_fifo", true, [] { fifo("mat.data"); }, nullptr, run_failure::file_not_writable, "mat.data", "", 0},
-    {"report_a_fifo", true, [] { fifo("mat.result"); }, nullptr, run_failure::file_not_writable, "mat.result", "", 0},
+    {"data_file_a_fifo", true, [] { fifo("mat.data"); }, nullptr, run_failure::file_not_writable, "mat.data",
+     "No such device or address", 0},
+    {"report_a_fifo", true, [] { fifo("mat.result"); }, nullptr, run_failure::file_not_writable, "mat.result",
+     "No such device or address", 0},
+    // A write that fails half way: the part of the report written so far must go.
+    {"report_beyond_the_file_size_limit", true,
+     [] {
+         open_directory();
+         std::signal(SIGXFSZ, SIG_IGN);
+         const rlimit hundred_bytes{100, 100};
+         setrlimit(RLIMIT_FSIZE, &hundred_bytes);
+     },
+     nullptr, run_failure::file_not_writable, "mat.result", "File too large", 2},
     {"report_a_directory", false, [] { fs::create_directory("mat.result"); }, nullptr, run_failure::file_not_writable,
      "mat.result", "Is a directory", 0},
     {"data_file_a_directory", false, [] { fs::create_directory("mat.data"); }, nullptr, run_failure::file_not_writable,
@@ -190,6 +207,8 @@ const fault_case fault_cases[] = {
      "mat.result", "", 2},
 };
 
+void PrintTo(const fault_case& c, std::ostream* out) { *out << c.name; }
+
 class file_fault : public in_scratch_directory, public ::testing::WithParamInterface<fault_case> {
 protected:
     // Back to a directory in which a run can work: writable, and without the two files.
@@ -205,16 +224,15 @@ protected:
 TEST_P(file_fault, gives_its_message_shows_nothing_and_the_next_run_works)
 {
     const fault_case& c = GetParam();
-    if (c.make_fault)
-        c.make_fault();
-
     observed_run run;
     if (c.in_child) {
-        const child_end end = run_unprivileged(c.during_read_back, run);
+        const child_end end = run_unprivileged(c.make_fault, c.during_read_back, run);
         if (end == child_end::cannot_give_up_root)
             GTEST_SKIP() << "running as root, and root cannot be given up here, so permissions do not bind";
         ASSERT_EQ(end, child_end::ran) << "the run in the child process did not finish";
     } else {
+        if (c.make_fault)
+            c.make_fault();
         run = run_here(c.during_read_back);
     }
 
@@ -231,6 +249,7 @@ TEST_P(file_fault, gives_its_message_shows_nothing_and_the_next_run_works)
     const std::string english = describe_failure_english(run.status);
     EXPECT_NE(english.find(std::string("\"") + c.file + "\""), std::string::npos) << english;
     EXPECT_NE(english.find(c.reason), std::string::npos) << english;
+    EXPECT_EQ(run.status.error_number != 0, *c.reason != '\0') << english;
     EXPECT_NE(describe_failure_chinese_gbk(run.status).find(std::string("\"") + c.file + "\""), std::string::npos);
     EXPECT_EQ(run.shown, "(untouched)") << "nothing may be shown as the report";
     // Nothing of a report the run could not finish writing is left in "mat.result".

@@ -102,6 +102,13 @@ INSTANTIATE_TEST_SUITE_P(orders, huge_order,
                                            huge_order_case{20000, run_failure::too_large_for_disk},
                                            huge_order_case{5000, run_failure::too_large_for_disk}));
 
+// Every value of the identity's report is one character, the shortest there is: only the
+// digits of the step numbers, 1 to 4, are beyond the disk check's lower bound.
+TEST(smallest_report, is_the_identitys_without_its_step_numbers)
+{
+    EXPECT_EQ(smallest_report_bytes(3) + 4, report_case_named("identity_of_order_three").report.size());
+}
+
 // (1 + 2^-23)^2 = 1 + 2^-22 + 2^-46: a float product would round the 2^-46 away, and the
 // report cleans entries that small to zero, so only the matrix itself shows the double.
 TEST(row_update, evaluates_in_double_and_rounds_once_to_float)
