@@ -61,11 +61,11 @@ std::string on_disk(std::string_view text)
     return disk;
 }
 
-std::string test_data(const std::string& relative)
+std::string platform_path(std::string path)
 {
-    std::string path = std::string(TORVANE_TEST_DATA) + "/" + relative;
 #ifdef _WIN32
-    path.insert(0, "Z:");
+    if (path.starts_with('/'))
+        path.insert(0, "Z:");
     std::replace(path.begin(), path.end(), '/', '\\');
 #endif
     return path;

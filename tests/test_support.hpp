@@ -54,8 +54,10 @@ std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, std::string_view bytes);
 // `text` as the platform's text mode leaves it on disk: on Windows each LF as CR LF.
 std::string on_disk(std::string_view text);
-// A file under tests/data, as a path this platform's programs can open (Z:\... under Wine).
-std::string test_data(const std::string& relative);
+// A path of the build tree as this platform's programs open it: Z:\... under Wine.
+std::string platform_path(std::string path);
+// A file under tests/data.
+inline std::string test_data(const std::string& relative) { return platform_path(TORVANE_TEST_DATA "/" + relative); }
 
 struct report_case {
     std::string name, dimension, data;

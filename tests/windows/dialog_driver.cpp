@@ -6,49 +6,36 @@
 
 #include "resource.h"
 #include "test_support.hpp"
+#include "torvane_session.hpp"
 
-#include <windows.h>
-
-#include <cstdio>
 #include <cstring>
 #include <exception>
+#include <iostream>
 
 namespace {
 
-using namespace torvane_test;
-
-HWND wait_for_torvane()
-{
-    const ULONGLONG end = GetTickCount64() + 30000;
-    do {
-        HWND window = FindWindowA(nullptr, "Torvane");
-        if (window && IsWindowVisible(window))
-            return window;
-        Sleep(20);
-    } while (GetTickCount64() < end);
-    return nullptr;
-}
+using namespace torvane::testing;
 
 int fail(const char* message)
 {
-    std::fprintf(stderr, "dialog_driver: %s\n", message);
+    std::cerr << "dialog_driver: " << message << "\n";
     return 1;
 }
 
 int compute_example(HWND window)
 {
-    set_window_text(GetDlgItem(window, IDC_DIMENSION), example_dimension);
-    set_window_text(GetDlgItem(window, IDC_DATA), example_data);
+    set_window_text(GetDlgItem(window, IDC_DIMENSION), example().dimension);
+    set_window_text(GetDlgItem(window, IDC_DATA), example().data);
     DWORD_PTR ignored = 0;
     if (!SendMessageTimeoutA(GetDlgItem(window, IDC_COMPUTE), BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &ignored))
         return fail("the compute button did not answer");
-    if (window_text(GetDlgItem(window, IDC_RESULT)) != example_report())
+    if (window_text(GetDlgItem(window, IDC_RESULT)) != example().report)
         return fail("the result box does not hold the example's report");
     // Let the dialog repaint before the picture is taken.
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT rect{};
     GetWindowRect(window, &rect);
-    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    std::cout << rect.left << ' ' << rect.top << ' ' << rect.right - rect.left << ' ' << rect.bottom - rect.top << "\n";
     return 0;
 }
 
@@ -59,7 +46,10 @@ int main(int argc, char** argv)
     if (argc != 2)
         return fail("usage: dialog_driver example|close");
     try {
-        HWND window = wait_for_torvane();
+        HWND window = nullptr;
+        for (const ULONGLONG end = GetTickCount64() + 30000; !window && GetTickCount64() < end; Sleep(20))
+            if (HWND found = FindWindowA(nullptr, "Torvane"); found && IsWindowVisible(found))
+                window = found;
         if (!window)
             return fail("no visible window captioned Torvane");
         if (std::strcmp(argv[1], "example") == 0)
