@@ -1,14 +1,9 @@
 // Arbitrary dimension and data texts through the whole compute run, in a scratch directory
-// of its own. Every input must end in one of the run's defined outcomes, with files and a
-// result box that agree with it:
-// - the order is what a C++ stream extracts from "mat.data" (the independent reading);
-// - no positive order: nothing shown, "mat.result" empty;
-// - an order too large for this machine's memory: the clear failure, nothing shown, no report;
-// - otherwise the run completes, "mat.result" has the step blocks, breaks, framed inverse
-//   and closing rule its order implies, the result box shows exactly that file, and the
-//   same input run again gives the same report;
-// - "mat.data" holds the dimension text, a line feed and the data text as given.
-// Orders from 13 up to what memory refuses are left out, so that a case stays small.
+// of its own. "mat.data" must hold the texts as given, and the order be what a C++ stream
+// extracts from it; with no positive order, or one beyond memory, nothing is shown and no
+// report written; otherwise the result box shows exactly "mat.result", laid out as its
+// order implies, and the same input run again gives the same report. Orders from 13 up to
+// what memory refuses are left out, so that a case stays small.
 
 #include "fuzz_check.hpp"
 
@@ -28,23 +23,15 @@ namespace {
 using namespace torvane;
 namespace fs = std::filesystem;
 
-class recording_dialog final : public dialog_seam {
-public:
-    recording_dialog(std::string dimension, std::string data) : dimension_(std::move(dimension)), data_(std::move(data)) {}
-    std::string dimension_text() override { return dimension_; }
-    std::string data_text() override { return data_; }
-    void set_result_text(report_source& report) override
-    {
-        ++times_set;
-        complete = read_report(report, shown);
-    }
-
-    std::string shown;
-    bool complete = false;
+struct recording_dialog final : dialog_seam {
+    std::string dimension, data, shown;
     int times_set = 0;
+    bool complete = false;
 
-private:
-    std::string dimension_, data_;
+    recording_dialog(std::string typed_dimension, std::string typed_data) : dimension(typed_dimension), data(typed_data) {}
+    std::string dimension_text() override { return dimension; }
+    std::string data_text() override { return data; }
+    void set_result_text(report_source& report) override { ++times_set, complete = read_report(report, shown); }
 };
 
 std::string file_text(const char* name)
@@ -68,16 +55,14 @@ std::optional<std::int32_t> stream_order(const std::string& dimension, const std
 
 // 2N - 2 step blocks (header, N rows, empty line), N + 1 empty lines, the rule, the
 // inverse's heading, N rows and the rule; every line ends in CR LF.
-void check_report_layout(const std::string& report, std::int32_t n)
+void check_report_layout(const std::string& report, std::size_t n)
 {
     std::size_t lines = 0;
     for (std::size_t at = report.find("\r\n"); at != std::string::npos; at = report.find("\r\n", at + 2))
         ++lines;
-    FUZZ_CHECK(lines == (2 * static_cast<std::size_t>(n) - 2) * (static_cast<std::size_t>(n) + 2) + 2 * static_cast<std::size_t>(n) + 4);
-    FUZZ_CHECK(report.size() >= 26 && report.compare(report.size() - 26, 26, "########################\r\n") == 0);
-    FUZZ_CHECK(report.find("\xC7\xF3\xC4\xE6\xBD\xE1\xB9\xFB\xA3\xBA\r\n") != std::string::npos);
-    for (std::int32_t step = 1; step <= 2 * n - 2; ++step)
-        FUZZ_CHECK(report.find("\xB5\xDA " + std::to_string(step) + "\xB2\xBD\r\n") != std::string::npos);
+    FUZZ_CHECK(lines == (2 * n - 2) * (n + 2) + 2 * n + 4);
+    FUZZ_CHECK(n == 1 || report.find("\xB5\xDA " + std::to_string(2 * n - 2) + "\xB2\xBD\r\n") != std::string::npos);
+    FUZZ_CHECK(report.ends_with("########################\r\n"));
 }
 
 } // namespace
@@ -119,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     FUZZ_CHECK(status.outcome == run_outcome::completed && status.order == *order);
     FUZZ_CHECK(dialog.times_set == 1 && dialog.complete);
     FUZZ_CHECK(dialog.shown == file_text(report_file_name));
-    check_report_layout(dialog.shown, *order);
+    check_report_layout(dialog.shown, static_cast<std::size_t>(*order));
 
     // The same input again, now right after itself: nothing of the input before may show.
     recording_dialog again(texts.dimension, texts.data);

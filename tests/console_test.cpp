@@ -12,7 +12,6 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,74 +55,29 @@ TEST_P(console_report, prints_the_expected_report_or_exits_1)
 INSTANTIATE_TEST_SUITE_P(reports, console_report, ::testing::ValuesIn(report_cases()),
                          [](const auto& info) { return info.param.name; });
 
-struct answer_case {
-    const char* name;
-    const char* line;
-    int status;
-    const char* part;  // of standard output when the status is 0, else of standard error
-};
+class console_answer : public in_scratch_directory, public ::testing::WithParamInterface<std::vector<std::string>> {};
 
-const answer_case answer_cases[] = {
-    {"data_from_standard_input", "printf '1 2 3 4' | torvane --dimension 2 --raw", 0, "\r\n-2  1  \r\n1.5  -0.5  \r\n"},
-    {"equals_forms", "printf 1234 > m.txt; torvane --dimension=1 --data-file=m.txt --raw", 0, "\r\n0.000810373  \r\n"},
-    {"utf8_terminal_view", "LC_ALL=C.UTF-8 torvane --dimension 2 --data '1 2 3 4'", 0,
-     "\n\u7B2C 2\u6B65\n1  0   | -2  1  \n0  -2   | -3  1  \n\n\n\n\n########################\n"
-     "\u6C42\u9006\u7ED3\u679C\uFF1A\n-2  1  \n"},
-    {"version", "torvane --version", 0, "torvane 1.0.0.1\n"},
-    {"help", "torvane --help", 0, "--dimension"},
-    {"no_positive_order", "torvane --dimension 0 --data 1", 1, "no positive order"},
-    {"unknown_option", "torvane --dimension 2 --fast", 2, "unknown option '--fast'\nTry 'torvane --help'.\n"},
-    {"positional_argument", "torvane --dimension 2 extra", 2, "unknown option 'extra'"},
-    {"missing_value", "torvane --dimension", 2, "--dimension needs a value"},
-    {"missing_dimension", "torvane --data 1", 2, "--dimension is required"},
-    {"both_data_sources", "torvane --dimension 1 --data 1 --data-file f", 2, "cannot be given together"},
-    {"unreadable_data_file", "torvane --dimension 2 --data-file missing.txt", 2,
-     "cannot read the data file 'missing.txt': No such file or directory"},
-    {"endless_data_file", "torvane --dimension 2 --data-file /dev/zero", 2,
-     "the data file '/dev/zero' holds more than 1 GiB of data"},
-    {"endless_standard_input", "torvane --dimension 2 < /dev/zero", 2, "standard input holds more than 1 GiB"},
-    {"order_too_large", "torvane --dimension 100000 --data 1", 3, "torvane: an order of 100000 needs"},
-    {"unwritable_report", "mkdir mat.result; torvane --dimension 2 --data 1", 3,
-     "cannot write \"mat.result\": Is a directory"},
-    {"standard_output_full", "torvane --dimension 2 --data 1 --raw > /dev/full", 3,
-     "could not write the report to standard output"},
-};
-
-class console_answer : public in_scratch_directory, public ::testing::WithParamInterface<answer_case> {};
-
+// The rows are in tests/data/console_answers.tsv: name, exit status, shell line, and a part
+// of standard output when the status is 0, else of standard error.
 TEST_P(console_answer, exit_status_and_message)
 {
-    const answer_case& c = GetParam();
-    const finished f = run(c.line);
-    EXPECT_EQ(f.status, c.status) << f.err;
-    EXPECT_NE((c.status == 0 ? f.out : f.err).find(c.part), std::string::npos) << f.out.substr(0, 500) << f.err;
-    EXPECT_EQ(c.status == 0 ? f.err : f.out, "");
+    const int status = std::stoi(GetParam()[1]);
+    const finished f = run(GetParam()[2]);
+    EXPECT_EQ(f.status, status) << f.err;
+    EXPECT_NE((status == 0 ? f.out : f.err).find(GetParam()[3]), std::string::npos) << f.out.substr(0, 500) << f.err;
+    EXPECT_EQ(status == 0 ? f.err : f.out, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(cases, console_answer, ::testing::ValuesIn(answer_cases),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// Whether the inotify events in `events` include the creation of `name`.
-bool reports_creation(const char* events, ssize_t size, std::string_view name)
-{
-    for (const char* at = events; at < events + size;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(at);
-        if (event->len > 0 && std::string_view(event->name) == name)
-            return true;
-        at += sizeof(inotify_event) + event->len;
-    }
-    return false;
-}
+INSTANTIATE_TEST_SUITE_P(cases, console_answer, ::testing::ValuesIn(data_table("console_answers.tsv")),
+                         [](const auto& info) { return info.param[0]; });
 
 // Runs torvane on the order 100 case with standard error on a terminal or in a file. The
 // run takes some 50 ms, so it is stopped for 1.2 s as soon as it creates "mat.data", which
-// it does just after the progress line starts its clock: that carries it past the quiet
-// first second. Returns what reached standard error.
+// it does just after the progress line starts its clock (the wait spins, to stop it within
+// microseconds): that carries it past the quiet first second. Returns what reached stderr.
 std::string standard_error_of_a_long_run(bool on_terminal)
 {
     write_file("data.txt", report_case_named("two_threads_order_100").data);
-    const int watch = inotify_init();
-    inotify_add_watch(watch, ".", IN_CREATE);
     int terminal = -1, console = -1;
     if (on_terminal)
         openpty(&terminal, &console, nullptr, nullptr, nullptr);
@@ -136,8 +90,7 @@ std::string standard_error_of_a_long_run(bool on_terminal)
         execl(TORVANE_CONSOLE, "torvane", "--dimension", "100", "--data-file", "data.txt", "--raw", nullptr);
         _exit(127);
     }
-    alignas(inotify_event) char events[4096];
-    for (ssize_t got; (got = read(watch, events, sizeof events)) > 0 && !reports_creation(events, got, "mat.data");) {
+    while (!std::filesystem::exists("mat.data")) {
     }
     kill(child, SIGSTOP);
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
@@ -175,10 +128,11 @@ TEST_F(console_progress, stays_off_standard_error_that_is_no_terminal)
 // The report reaches the converter in pieces that may split a GBK label or a CR LF.
 TEST(terminal_text, converts_the_same_however_the_report_is_split)
 {
-    const std::string raw = "\xB5\xDA 12\xB2\xBD\r\n1  2   | 1  0  \r\n\r\n\xC7\xF3\xC4\xE6\xBD\xE1\xB9\xFB\xA3\xBA\r\na\rb\rx\xB5";
-    const std::string utf8 = "\u7B2C 12\u6B65\n1  2   | 1  0  \n\n\u6C42\u9006\u7ED3\u679C\uFF1A\na\rb\rx\xB5";
-    const std::string gbk = "\xB5\xDA 12\xB2\xBD\n1  2   | 1  0  \n\n\xC7\xF3\xC4\xE6\xBD\xE1\xB9\xFB\xA3\xBA\na\rb\rx\xB5";
-    for (const auto& [encoding, expected] : {std::pair{terminal_encoding::utf8, utf8}, {terminal_encoding::gbk, gbk}})
+    const std::string raw = "\xB5\xDA 12\xB2\xBD\r\n1  2  \r\n\xC7\xF3\xC4\xE6\xBD\xE1\xB9\xFB\xA3\xBA\r\na\rb\rx\xB5";
+    const std::pair<terminal_encoding, std::string> views[] = {
+        {terminal_encoding::utf8, "\u7B2C 12\u6B65\n1  2  \n\u6C42\u9006\u7ED3\u679C\uFF1A\na\rb\rx\xB5"},
+        {terminal_encoding::gbk, "\xB5\xDA 12\xB2\xBD\n1  2  \n\xC7\xF3\xC4\xE6\xBD\xE1\xB9\xFB\xA3\xBA\na\rb\rx\xB5"}};
+    for (const auto& [encoding, expected] : views)
         for (std::size_t piece = 1; piece <= raw.size(); ++piece) {
             terminal_text converter(encoding);
             std::string out;

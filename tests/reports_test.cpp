@@ -2,16 +2,13 @@
 // the orders refused before anything is computed.
 
 #include "entry_text_cache.hpp"
-#include "load_matrix.hpp"
 #include "order_limits.hpp"
 #include "report.hpp"
 #include "run_messages.hpp"
-#include "state.hpp"
 #include "system_limits.hpp"
 #include "test_support.hpp"
 
 #include <chrono>
-#include <cmath>
 
 namespace torvane::testing {
 namespace {
@@ -107,19 +104,6 @@ INSTANTIATE_TEST_SUITE_P(orders, huge_order,
 TEST(smallest_report, is_the_identitys_without_its_step_numbers)
 {
     EXPECT_EQ(smallest_report_bytes(3) + 4, report_case_named("identity_of_order_three").report.size());
-}
-
-// (1 + 2^-23)^2 = 1 + 2^-22 + 2^-46: a float product would round the 2^-46 away, and the
-// report cleans entries that small to zero, so only the matrix itself shows the double.
-TEST(row_update, evaluates_in_double_and_rounds_once_to_float)
-{
-    const float one_up = 1.00000011920928955078125f;
-    matrix.resize(2, 2);
-    matrix.at(0, 0) = one_up;
-    matrix.at(1, 0) = -1.0000002384185791015625f;
-    add_scaled_row(1, 0, one_up);
-    EXPECT_EQ(matrix.at(1, 0), std::ldexp(1.0f, -46));
-    matrix.clear();
 }
 
 } // namespace

@@ -71,6 +71,39 @@ std::string platform_path(std::string path)
     return path;
 }
 
+namespace {
+
+std::string unescaped(std::string_view field)
+{
+    std::string text;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            text += field[i];
+            continue;
+        }
+        const char c = field[++i];
+        const auto at = std::string_view("trnvf").find(c);
+        text += at == std::string_view::npos ? c : "\t\r\n\v\f"[at];
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<std::vector<std::string>> data_table(const std::string& relative)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(read_file(test_data(relative)));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line.front() == '#')
+            continue;
+        rows.emplace_back();
+        for (std::size_t start = 0, tab = 0; tab != std::string::npos; start = tab + 1)
+            rows.back().push_back(unescaped(std::string_view(line).substr(start, (tab = line.find('\t', start)) - start)));
+    }
+    return rows;
+}
+
 report_case report_case_named(const std::string& name)
 {
     const std::string dir = test_data("reports/" + name + "/");
@@ -108,17 +141,10 @@ std::string digest_of(std::string_view bytes)
 
 ::testing::AssertionResult is_report_of(const report_case& c, std::string_view shown)
 {
-    if (!c.digest.empty())
-        return digest_of(shown) == c.digest ? ::testing::AssertionSuccess()
-                                            : ::testing::AssertionFailure() << "digest " << digest_of(shown);
-    if (shown == c.report)
+    if (c.digest.empty() ? shown == c.report : digest_of(shown) == c.digest)
         return ::testing::AssertionSuccess();
-    const auto split = std::mismatch(shown.begin(), shown.end(), c.report.begin(), c.report.end());
-    const auto at = static_cast<std::size_t>(split.first - shown.begin());
-    const std::size_t line = c.report.rfind('\n', at) == std::string::npos ? 0 : c.report.rfind('\n', at) + 1;
-    return ::testing::AssertionFailure() << "differs at byte " << at << ", in the line expected as \""
-                                         << c.report.substr(line, c.report.find('\r', line) - line) << "\"; shown: \""
-                                         << shown.substr(line, 200) << "\"";
+    const auto at = std::mismatch(shown.begin(), shown.end(), c.report.begin(), c.report.end()).first - shown.begin();
+    return ::testing::AssertionFailure() << "differs from byte " << at << " on: \"" << shown.substr(at, 100) << "\"";
 }
 
 } // namespace torvane::testing

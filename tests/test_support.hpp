@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include "resource.h"
+#include <windows.h>
+#endif
+
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -30,10 +35,7 @@ private:
 // The dialog as a test drives it: two box texts in, the result box text out.
 class scripted_dialog final : public dialog_seam {
 public:
-    scripted_dialog(std::string typed_dimension, std::string typed_data)
-        : dimension(std::move(typed_dimension)), data(std::move(typed_data))
-    {
-    }
+    scripted_dialog(std::string typed_dimension, std::string typed_data) : dimension(typed_dimension), data(typed_data) {}
     std::string dimension_text() override { return dimension; }
     std::string data_text() override { return data; }
     void set_result_text(report_source& report) override
@@ -59,6 +61,10 @@ std::string platform_path(std::string path);
 // A file under tests/data.
 inline std::string test_data(const std::string& relative) { return platform_path(TORVANE_TEST_DATA "/" + relative); }
 
+// The rows of a table kept as data under tests/data: one row a line, fields separated by
+// tabs, the escapes \t \r \n \v \f \\ within a field; lines starting with # are notes.
+std::vector<std::vector<std::string>> data_table(const std::string& relative);
+
 struct report_case {
     std::string name, dimension, data;
     std::string report;  // the exact mat.result; empty when the input gives no positive order
@@ -74,5 +80,43 @@ report_case report_case_named(const std::string& name);
 
 // The 2 x 2 example, [[1, 2], [3, 4]], whose report every suite knows.
 inline const report_case& example() { static const report_case c = report_case_named("example"); return c; }
+
+#ifdef _WIN32
+// For the Windows suites (tests/windows/torvane_session.cpp): one running Torvane.exe,
+// started in an empty directory of its own and driven from this process through its
+// window (WM_SETTEXT, BM_CLICK and WM_GETTEXT work across processes, in the GBK code page).
+
+std::string window_text(HWND window);
+
+class torvane_session {
+public:
+    // Starts `exe` and waits for its window captioned "Torvane"; throws when it cannot.
+    explicit torvane_session(const std::string& exe);
+    ~torvane_session();  // ends the process if it still runs, and removes its directory
+    torvane_session(const torvane_session&) = delete;
+    torvane_session& operator=(const torvane_session&) = delete;
+
+    HANDLE process() const { return process_.hProcess; }
+    HWND window() const { return window_; }
+    HWND item(int id) const { return GetDlgItem(window_, id); }
+    std::string file(const char* name) const { return directory_ + "\\" + name; }
+
+    void enter(const std::string& dimension, const std::string& data);
+    // BM_CLICK returns when the click, and with it the whole run, is done: false when no
+    // answer came within a minute, that is, the dialog hangs.
+    bool press_compute();
+    std::string result_text() const { return window_text(item(IDC_RESULT)); }
+    // Closes the window and waits for the process to end; its exit status, or -1.
+    long close();
+
+private:
+    void end();
+
+    std::string directory_;
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+#endif
 
 } // namespace torvane::testing

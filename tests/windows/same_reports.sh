@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# torvane-cli.exe under Wine over the corpus in tests/data/reports: the same exit status
-# and, with --raw, the same report bytes as the corpus holds, which the Linux suite holds
-# the Linux torvane to; the mat.result it leaves is that report in text mode (each LF as
-# CR LF). The order-100 case, kept as a digest, is left to the unit tests under Wine.
+# torvane-cli.exe under Wine over the corpus in tests/data/reports, which holds the Linux
+# torvane too: the same exit status, the same report bytes with --raw, and mat.result that
+# report in text mode (each LF as CR LF). The order-100 case, a digest, is the unit tests'.
 # Usage: same_reports.sh WINE TORVANE_CLI_EXE REPORTS_DIRECTORY
 set -euo pipefail
 wine=$1 cli=$2 reports=$3

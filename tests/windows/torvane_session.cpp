@@ -1,107 +1,53 @@
-#include "torvane_session.hpp"
+#include "test_support.hpp"
 
-#include "resource.h"
-
-#include <atomic>
 #include <filesystem>
 #include <stdexcept>
 
 namespace torvane::testing {
 namespace {
 
-constexpr DWORD wait_ms = 30000;
-constexpr DWORD send_timeout_ms = 60000;
+constexpr DWORD wait_ms = 30000, answer_ms = 60000;
 
-struct window_search {
-    DWORD process_id;
-    const char* caption;
-    const char* class_name;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK match_window(HWND window, LPARAM context)
+void send(HWND window, UINT message, WPARAM wparam, LPARAM lparam, DWORD_PTR* answer = nullptr)
 {
-    auto& search = *reinterpret_cast<window_search*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char text[256] = {}, name[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    GetClassNameA(window, name, sizeof name);
-    if (owner != search.process_id || std::string_view(text) != search.caption ||
-        (search.class_name && std::string_view(name) != search.class_name))
-        return TRUE;
-    search.found = window;
-    return FALSE;
-}
-
-std::string fresh_directory()
-{
-    static std::atomic<unsigned> counter{0};
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("torvane-exe-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++));
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-    return path.string();
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, answer_ms, answer ? answer : &ignored))
+        throw std::runtime_error("message " + std::to_string(message) + " got no answer");
 }
 
 } // namespace
 
-std::string windows_path(std::string path)
-{
-    if (!path.empty() && path.front() == '/')
-        path = "Z:" + path;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-HWND find_window_of_process(DWORD process_id, const char* caption, const char* class_name)
-{
-    window_search search{process_id, caption, class_name};
-    EnumWindows(match_window, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND wait_for_window_of_process(DWORD process_id, const char* caption)
-{
-    const ULONGLONG end = GetTickCount64() + wait_ms;
-    for (; GetTickCount64() < end; Sleep(20))
-        if (HWND window = find_window_of_process(process_id, caption); window && IsWindowVisible(window))
-            return window;
-    return nullptr;
-}
-
 std::string window_text(HWND window)
 {
     DWORD_PTR length = 0, copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, send_timeout_ms, &length))
-        throw std::runtime_error("WM_GETTEXTLENGTH got no answer");
+    send(window, WM_GETTEXTLENGTH, 0, 0, &length);
     std::string text(length + 1, '\0');
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL,
-                             send_timeout_ms, &copied))
-        throw std::runtime_error("WM_GETTEXT got no answer");
+    send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied);
     text.resize(copied);
     return text;
 }
 
-void set_window_text(HWND window, const std::string& text)
+torvane_session::torvane_session(const std::string& exe)
 {
-    DWORD_PTR ignored = 0;
-    if (!SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
-                             send_timeout_ms, &ignored))
-        throw std::runtime_error("WM_SETTEXT got no answer");
-}
-
-torvane_session::torvane_session(const std::string& exe) : directory_(fresh_directory())
-{
-    std::string command_line = "\"" + windows_path(exe) + "\"";
+    static int serial = 0;
+    const auto directory = std::filesystem::temp_directory_path() /
+                           ("torvane-exe-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(serial++));
+    std::filesystem::create_directories(directory);
+    directory_ = directory.string();
+    std::string command_line = "\"" + platform_path(exe) + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory_.c_str(),
                         &startup, &process_))
         throw std::runtime_error("cannot start " + command_line + ": error " + std::to_string(GetLastError()));
-    window_ = wait_for_window_of_process(process_.dwProcessId, "Torvane");
+    // Its visible top-level window captioned "Torvane".
+    for (const ULONGLONG end = GetTickCount64() + wait_ms; !window_ && GetTickCount64() < end; Sleep(20))
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, nullptr, "Torvane"));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == process_.dwProcessId && IsWindowVisible(window))
+                window_ = window;
+        }
     if (!window_) {
         end();
         throw std::runtime_error("Torvane.exe showed no window captioned Torvane");
@@ -112,9 +58,7 @@ torvane_session::~torvane_session() { end(); }
 
 void torvane_session::end()
 {
-    if (!process_.hProcess)
-        return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+    if (process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
         TerminateProcess(process_.hProcess, 99);
     // The directory goes only once the process no longer holds its files.
     WaitForSingleObject(process_.hProcess, wait_ms);
@@ -127,17 +71,15 @@ void torvane_session::end()
 
 void torvane_session::enter(const std::string& dimension, const std::string& data)
 {
-    set_window_text(item(IDC_DIMENSION), dimension);
-    set_window_text(item(IDC_DATA), data);
+    send(item(IDC_DIMENSION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(dimension.c_str()));
+    send(item(IDC_DATA), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(data.c_str()));
 }
 
-bool torvane_session::press_compute(DWORD timeout_ms)
+bool torvane_session::press_compute()
 {
     DWORD_PTR ignored = 0;
-    return SendMessageTimeoutA(item(IDC_COMPUTE), BM_CLICK, 0, 0, SMTO_NORMAL, timeout_ms, &ignored) != 0;
+    return SendMessageTimeoutA(item(IDC_COMPUTE), BM_CLICK, 0, 0, SMTO_NORMAL, answer_ms, &ignored) != 0;
 }
-
-std::string torvane_session::result_text() const { return window_text(item(IDC_RESULT)); }
 
 long torvane_session::close()
 {

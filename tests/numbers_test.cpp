@@ -1,13 +1,19 @@
-// format_value must write exactly what std::to_chars writes for the float widened to double
-// (general notation, six digits). The classes below hold the floats where a fast formatter
-// goes wrong: power-of-ten and binade boundaries, exact ties at the sixth digit, carries
-// into the next power of ten, the fixed/scientific switch, subnormals, the extremes and the
-// special values. Random bit patterns are the fuzz target's, every float the opt-in
-// exhaustive check's (scripts/check-format-exhaustive). A few literal texts pin the format.
+// The numbers of the report, both ways.
+//
+// Writing: format_value must write exactly what std::to_chars writes for the float widened
+// to double (general notation, six digits). The classes below hold the floats where a fast
+// formatter goes wrong: power-of-ten and binade boundaries, exact ties at the sixth digit,
+// carries into the next power of ten, the fixed/scientific switch, subnormals, the
+// extremes and the special values. Random bit patterns are the fuzz target's, every float
+// the opt-in exhaustive check's (scripts/check-format-exhaustive).
+//
+// Reading: as a C++ stream in the classic locale reads: success, value (to the bit, so the
+// sign of a zero counts), and where the next read starts. The cases are in
+// tests/data/number_scan.tsv; random texts are the fuzz target's.
 
 #include "format_value.hpp"
-
-#include <gtest/gtest.h>
+#include "number_scan.hpp"
+#include "test_support.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -15,15 +21,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
 
+namespace torvane::testing {
 namespace {
-
-using torvane::format_value;
-using torvane::max_value_chars;
 
 float from_bits(std::uint32_t bits) { return std::bit_cast<float>(bits); }
 
@@ -38,25 +43,20 @@ std::string reference_text(float value)
 // longer than max_value_chars.
 std::string text_of(float value)
 {
-    char text[torvane::value_scratch_chars + 8];
+    char text[value_scratch_chars + 8];
     std::memset(text, '\x7f', sizeof text);
     const char* end = format_value(value, text);
-    const bool overran = std::any_of(text + torvane::value_scratch_chars, std::end(text), [](char c) { return c != '\x7f'; });
+    const bool overran = std::any_of(text + value_scratch_chars, std::end(text), [](char c) { return c != '\x7f'; });
     if (overran || end < text || end > text + max_value_chars)
         return "<overran value_scratch_chars or max_value_chars>";
     return std::string(static_cast<const char*>(text), end);
 }
 
-TEST(format_value, writes_the_literal_texts)
+// The corpus of reports pins the format itself; here the longest texts, which must fit.
+TEST(format_value, longest_texts_fill_max_value_chars_exactly)
 {
-    const std::pair<float, const char*> cases[] = {
-        {-0.0f, "-0"}, {1.0f / 3.0f, "0.333333"}, {123456.0f, "123456"}, {1e6f, "1e+06"}, {1e-4f, "0.0001"},
-        {1.5e-5f, "1.5e-05"}, {1.015625f, "1.01562"}, {1.046875f, "1.04688"},  // ties: 2 is even, 7 odd
-        {999999.5f, "1e+06"}, {-FLT_MIN, "-1.17549e-38"}, {-0.000123456f, "-0.000123456"},  // both max_value_chars
-        {-std::numeric_limits<float>::infinity(), "-inf"}, {from_bits(0xffc00000), "-nan"}};
-    for (const auto& [value, text] : cases)
-        EXPECT_EQ(text_of(value), text);
-    EXPECT_EQ(std::strlen("-1.17549e-38"), std::size_t(max_value_chars));
+    EXPECT_EQ(text_of(-FLT_MIN), "-1.17549e-38");
+    EXPECT_EQ(text_of(-0.000123456f), "-0.000123456");
 }
 
 // `value` and the `steps` floats on either side of it.
@@ -137,7 +137,7 @@ struct value_class {
     std::vector<float> (*values)();
 };
 
-class matches_to_chars : public testing::TestWithParam<value_class> {};
+class matches_to_chars : public ::testing::TestWithParam<value_class> {};
 
 TEST_P(matches_to_chars, for_every_value_of_the_class)
 {
@@ -150,8 +150,32 @@ TEST_P(matches_to_chars, for_every_value_of_the_class)
 }
 
 INSTANTIATE_TEST_SUITE_P(format_value, matches_to_chars,
-                         testing::Values(value_class{"boundaries", decimal_and_binary_boundaries},
+                         ::testing::Values(value_class{"boundaries", decimal_and_binary_boundaries},
                                          value_class{"sixth_digit_ties", sixth_digit_ties}, value_class{"edges", edges}),
                          [](const auto& tested) { return std::string(tested.param.name); });
 
+
+// Scans `text` from a value of 42; the bits of the value afterwards and the characters taken.
+template <class T, class Scan> std::tuple<bool, std::uint32_t, std::size_t> scanned(const std::string& text, Scan scan)
+{
+    const char* pos = text.data();
+    T value = 42;
+    const bool ok = scan(pos, text.data() + text.size(), value);
+    return {ok, std::bit_cast<std::uint32_t>(value), static_cast<std::size_t>(pos - text.data())};
+}
+
+TEST(number_scan, takes_what_a_stream_takes)
+{
+    for (const auto& row : data_table("number_scan.tsv")) {
+        const bool ok = row[2] == "1";
+        const bool is_float = row[0] == "float";
+        const auto expected_bits = is_float ? std::bit_cast<std::uint32_t>(ok ? std::strtof(row[3].c_str(), nullptr) : 42.0f)
+                                            : static_cast<std::uint32_t>(ok ? std::stol(row[3]) : 42);
+        const auto expected = std::tuple{ok, expected_bits, std::stoul(row[4])};
+        EXPECT_EQ(is_float ? scanned<float>(row[1], scan_float) : scanned<std::int32_t>(row[1], scan_int), expected)
+            << row[0] << " \"" << row[1] << "\"";
+    }
+}
+
 } // namespace
+} // namespace torvane::testing
