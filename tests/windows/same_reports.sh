@@ -9,10 +9,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-failures=0
+failures=0 checked=0
 for case_dir in "$reports"/*/; do
   [ -f "$case_dir/mat.result" ] || continue
   rm -f mat.data mat.result
+  checked=$((checked + 1))
   status=0
   LC_ALL=zh_CN.UTF-8 "$wine" "$cli" --dimension "$(cat "$case_dir/dimension")" --data-file "$case_dir/data" --raw \
     >out 2>err || status=$?
@@ -25,5 +26,5 @@ for case_dir in "$reports"/*/; do
     cmp out "$case_dir/mat.result" || true
   fi
 done
-echo "$failures case(s) differ"
+echo "$failures of $checked cases differ"
 [ "$failures" -eq 0 ]
