@@ -78,6 +78,7 @@ TEST_P(huge_order, is_refused_at_once_with_its_reason)
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30)) << "must not start computing";
     EXPECT_EQ(status.failure, failure);
     EXPECT_EQ(status.order, n);
+    EXPECT_EQ(status.error_number, 0) << "a refusal has no system reason";
     const std::uint64_t needs = failure == run_failure::too_large_for_memory ? matrix_bytes(n) : smallest_report_bytes(n);
     EXPECT_NE(describe_failure_english(status).find("an order of " + std::to_string(n) + " needs " +
                                                     (failure == run_failure::too_large_for_disk ? "at least " : "") +
