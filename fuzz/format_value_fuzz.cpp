@@ -1,8 +1,8 @@
 // The report's number formatter against the standard library on arbitrary bit patterns:
 // every four bytes of the input are one float, whose text must be what std::to_chars
-// writes for it widened to double (general notation, six significant digits), and must
-// fit in max_value_chars. The output buffer is exactly the value_scratch_chars the
-// formatter may use, so a write past them is caught by AddressSanitizer.
+// writes for it widened to double (general notation, six significant digits) and fit in
+// max_value_chars. The output buffer is exactly the value_scratch_chars the formatter may
+// use, so a write past them is caught by AddressSanitizer.
 
 #include "fuzz_check.hpp"
 
@@ -10,10 +10,9 @@
 
 #include <bit>
 #include <charconv>
-#include <cstdint>
 #include <cstring>
+#include <iostream>
 #include <memory>
-#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
@@ -21,19 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     for (std::size_t at = 0; at + 4 <= size; at += 4) {
         std::uint32_t bits;
         std::memcpy(&bits, bytes + at, 4);
-        const float value = std::bit_cast<float>(bits);
-
+        const auto value = std::bit_cast<float>(bits);
         const char* end = torvane::format_value(value, text.get());
         FUZZ_CHECK(end > text.get() && end <= text.get() + torvane::max_value_chars);
-
         char expected[64];
-        const auto reference =
-            std::to_chars(expected, expected + sizeof expected, static_cast<double>(value), std::chars_format::general, 6);
-        FUZZ_CHECK(reference.ec == std::errc());
-        const std::string_view ours(text.get(), static_cast<std::size_t>(end - text.get()));
-        if (ours != std::string_view(expected, static_cast<std::size_t>(reference.ptr - expected))) {
-            std::fprintf(stderr, "bits 0x%08x: format_value \"%.*s\", std::to_chars \"%.*s\"\n", static_cast<unsigned>(bits),
-                         static_cast<int>(ours.size()), ours.data(), static_cast<int>(reference.ptr - expected), expected);
+        const char* expected_end =
+            std::to_chars(expected, expected + sizeof expected, static_cast<double>(value), std::chars_format::general, 6).ptr;
+        if (std::string_view(text.get(), end) != std::string_view(expected, expected_end)) {
+            std::cerr << "bits 0x" << std::hex << bits << ": format_value \"" << std::string_view(text.get(), end)
+                      << "\", std::to_chars \"" << std::string_view(expected, expected_end) << "\"\n";
             torvane::fuzz::fail("format_value differs from std::to_chars", __FILE__, __LINE__);
         }
     }

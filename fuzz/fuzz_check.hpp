@@ -24,14 +24,13 @@ namespace torvane::fuzz {
     } while (0)
 
 struct box_texts {
-    std::string dimension;
-    std::string data;
+    std::string dimension, data;
 };
 
 // An input is the dimension text, a backslash and one more byte other than a backslash,
-// then the data text; within the dimension text a doubled backslash stands for one. An
-// input without that separator is all dimension text and leaves the data box empty.
-// (The same convention as libFuzzer's FuzzedDataProvider, so corpus files read the same way.)
+// then the data text; in the dimension text a doubled backslash stands for one. Without
+// that separator it is all dimension text (FuzzedDataProvider's convention, so corpus
+// files read the same way).
 inline box_texts split_input(const std::uint8_t* bytes, std::size_t size)
 {
     box_texts texts;

@@ -1,6 +1,8 @@
 #include "test_support.hpp"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 
@@ -13,36 +15,27 @@
 
 namespace torvane::testing {
 
+namespace fs = std::filesystem;
+
 void in_scratch_directory::SetUp()
 {
     static std::atomic<int> serial{0};
-    previous = std::filesystem::current_path();
-    directory = std::filesystem::temp_directory_path() /
-                ("torvane-test-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
-    std::filesystem::remove_all(directory);
-    std::filesystem::create_directories(directory);
-    std::filesystem::current_path(directory);
+    previous = fs::current_path();
+    directory = fs::temp_directory_path() / ("torvane-test-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
+    fs::remove_all(directory);
+    fs::create_directories(directory);
+    fs::current_path(directory);
 }
 
 void in_scratch_directory::TearDown()
 {
-    std::filesystem::current_path(previous);
+    fs::current_path(previous);
     std::error_code ignored;
-    std::filesystem::permissions(directory, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(directory, ignored);
+    fs::permissions(directory, fs::perms::owner_all, ignored);  // a test may have made it read-only
+    fs::remove_all(directory, ignored);
 }
 
-std::string crlf_lines(std::initializer_list<std::string_view> lines)
-{
-    std::string text;
-    for (const auto line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
-}
-
-std::string read_file(const std::filesystem::path& path)
+std::string read_file(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -50,70 +43,108 @@ std::string read_file(const std::filesystem::path& path)
     return text.str();
 }
 
+void write_file(const fs::path& path, std::string_view bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
 std::string on_disk(std::string_view text)
 {
-#ifdef _WIN32
     std::string disk;
     for (const char c : text) {
+#ifdef _WIN32
         if (c == '\n')
             disk += '\r';
+#endif
         disk += c;
     }
     return disk;
-#else
-    return std::string(text);
+}
+
+std::string platform_path(std::string path)
+{
+#ifdef _WIN32
+    if (path.starts_with('/'))
+        path.insert(0, "Z:");
+    std::replace(path.begin(), path.end(), '/', '\\');
 #endif
+    return path;
 }
 
-void write_file(const std::filesystem::path& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+namespace {
 
-std::string report_of(std::string dimension, std::string data)
-{
-    scripted_dialog dialog(std::move(dimension), std::move(data));
-    compute_run(dialog);
-    return dialog.result;
-}
-
-std::string report_tail(int n, std::initializer_list<std::string_view> inverse_lines)
+std::string unescaped(std::string_view field)
 {
     std::string text;
-    for (int i = 0; i < n; ++i)
-        text += "\r\n";
-    text += crlf_lines({"", "########################", "\xC7\xF3\xC4\xE6\xBD\xE1\xB9\xFB\xA3\xBA"});
-    text += crlf_lines(inverse_lines);
-    text += crlf_lines({"########################"});
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            text += field[i];
+            continue;
+        }
+        const char c = field[++i];
+        const auto at = std::string_view("trnvf").find(c);
+        text += at == std::string_view::npos ? c : "\t\r\n\v\f"[at];
+    }
     return text;
 }
 
-std::string example_report()
+} // namespace
+
+std::vector<std::vector<std::string>> data_table(const std::string& relative)
 {
-    return crlf_lines({
-        "\xB5\xDA 1\xB2\xBD",
-        "1  2   | 1  0  ",
-        "0  -2   | -3  1  ",
-        "",
-        "\xB5\xDA 2\xB2\xBD",
-        "1  0   | -2  1  ",
-        "0  -2   | -3  1  ",
-        "",
-        "",
-        "",
-        "",
-        "########################",
-        "\xC7\xF3\xC4\xE6\xBD\xE1\xB9\xFB\xA3\xBA",
-        "-2  1  ",
-        "1.5  -0.5  ",
-        "########################",
-    });
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(read_file(test_data(relative)));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line.front() == '#')
+            continue;
+        rows.emplace_back();
+        for (std::size_t start = 0, tab = 0; tab != std::string::npos; start = tab + 1)
+            rows.back().push_back(unescaped(std::string_view(line).substr(start, (tab = line.find('\t', start)) - start)));
+    }
+    return rows;
 }
 
-std::string step_header(int step)
+report_case report_case_named(const std::string& name)
 {
-    return std::string(step_label_prefix) + std::to_string(step) + std::string(step_label_suffix);
+    const std::string dir = test_data("reports/" + name + "/");
+    return {name, read_file(dir + "dimension"), read_file(dir + "data"), read_file(dir + "mat.result"),
+            read_file(dir + "mat.result.fnv1a")};
+}
+
+std::vector<report_case> report_cases()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(test_data("reports")))
+        if (entry.is_directory())
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::vector<report_case> cases;
+    for (const auto& name : names)
+        cases.push_back(report_case_named(name));
+    return cases;
+}
+
+namespace {
+
+std::string digest_of(std::string_view bytes)
+{
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (const char c : bytes)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    std::string hex(16, '0');
+    for (int i = 15; i >= 0; --i, hash >>= 4)
+        hex[static_cast<std::size_t>(i)] = "0123456789abcdef"[hash & 15];
+    return std::to_string(bytes.size()) + " " + hex + "\n";
+}
+
+} // namespace
+
+::testing::AssertionResult is_report_of(const report_case& c, std::string_view shown)
+{
+    if (c.digest.empty() ? shown == c.report : digest_of(shown) == c.digest)
+        return ::testing::AssertionSuccess();
+    const auto at = std::mismatch(shown.begin(), shown.end(), c.report.begin(), c.report.end()).first - shown.begin();
+    return ::testing::AssertionFailure() << "differs from byte " << at << " on: \"" << shown.substr(at, 100) << "\"";
 }
 
 } // namespace torvane::testing

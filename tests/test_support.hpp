@@ -1,21 +1,27 @@
 #pragma once
-// Shared pieces of the tests: a scratch working directory, a scripted dialog, and
-// report texts spelled out line by line.
+// What the Linux and Windows suites share: a scratch directory to run in, a scripted
+// dialog, files byte for byte, and the corpus in tests/data/reports, where each case is a
+// dimension text, a data text and the exact report they must give.
 
 #include "compute_run.hpp"
 #include "read_report.hpp"
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include "resource.h"
+#include <windows.h>
+#endif
+
 #include <filesystem>
-#include <initializer_list>
+#include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace torvane::testing {
 
-// Each test runs in a fresh, empty directory of its own, as the run writes its files
-// into the current directory.
+// The run writes its files into the current directory, so each test gets a fresh one.
 class in_scratch_directory : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -29,7 +35,7 @@ private:
 // The dialog as a test drives it: two box texts in, the result box text out.
 class scripted_dialog final : public dialog_seam {
 public:
-    scripted_dialog(std::string dimension, std::string data) : dimension(std::move(dimension)), data(std::move(data)) {}
+    scripted_dialog(std::string typed_dimension, std::string typed_data) : dimension(typed_dimension), data(typed_data) {}
     std::string dimension_text() override { return dimension; }
     std::string data_text() override { return data; }
     void set_result_text(report_source& report) override
@@ -46,27 +52,71 @@ public:
     int times_set = 0;
 };
 
-// Lines joined as the report writes them: each ends in CR LF.
-std::string crlf_lines(std::initializer_list<std::string_view> lines);
 std::string read_file(const std::filesystem::path& path);
-// `text` as a file written in the platform's text mode holds it: on Windows each LF
-// lies on disk as CR LF.
-std::string on_disk(std::string_view text);
 void write_file(const std::filesystem::path& path, std::string_view bytes);
+// `text` as the platform's text mode leaves it on disk: on Windows each LF as CR LF.
+std::string on_disk(std::string_view text);
+// A path of the build tree as this platform's programs open it: Z:\... under Wine.
+std::string platform_path(std::string path);
+// A file under tests/data.
+inline std::string test_data(const std::string& relative) { return platform_path(TORVANE_TEST_DATA "/" + relative); }
 
-// The report text of one run in the current directory, or "(untouched)" when none was shown.
-std::string report_of(std::string dimension, std::string data);
+// The rows of a table kept as data under tests/data: one row a line, fields separated by
+// tabs, the escapes \t \r \n \v \f \\ within a field; lines starting with # are notes.
+std::vector<std::vector<std::string>> data_table(const std::string& relative);
 
-// The tail every full report ends with: the normalisation's N empty lines, the frame, the
-// inverse lines and the closing rule.
-std::string report_tail(int n, std::initializer_list<std::string_view> inverse_lines);
+struct report_case {
+    std::string name, dimension, data;
+    std::string report;  // the exact mat.result; empty when the input gives no positive order
+    std::string digest;  // instead of `report` for one too large to keep: "SIZE FNV-1a-64"
+    bool computes() const { return !report.empty() || !digest.empty(); }
+};
+inline void PrintTo(const report_case& c, std::ostream* out) { *out << c.name; }
 
-// The sixteen-line report of [[1, 2], [3, 4]].
-std::string example_report();
+std::vector<report_case> report_cases();
+report_case report_case_named(const std::string& name);
+// Whether `shown` is the case's report; when not, where the two part.
+::testing::AssertionResult is_report_of(const report_case& c, std::string_view shown);
 
-// The GBK labels, for building expected reports.
-inline constexpr std::string_view step_label_prefix = "\xB5\xDA ";
-inline constexpr std::string_view step_label_suffix = "\xB2\xBD";
-std::string step_header(int step);
+// The 2 x 2 example, [[1, 2], [3, 4]], whose report every suite knows.
+inline const report_case& example() { static const report_case c = report_case_named("example"); return c; }
+
+#ifdef _WIN32
+// For the Windows suites (tests/windows/torvane_session.cpp): one running Torvane.exe,
+// started in an empty directory of its own and driven from this process through its
+// window (WM_SETTEXT, BM_CLICK and WM_GETTEXT work across processes, in the GBK code page).
+
+std::string window_text(HWND window);
+
+class torvane_session {
+public:
+    // Starts `exe` and waits for its window captioned "Torvane"; throws when it cannot.
+    explicit torvane_session(const std::string& exe);
+    ~torvane_session();  // ends the process if it still runs, and removes its directory
+    torvane_session(const torvane_session&) = delete;
+    torvane_session& operator=(const torvane_session&) = delete;
+
+    HANDLE process() const { return process_.hProcess; }
+    HWND window() const { return window_; }
+    HWND item(int id) const { return GetDlgItem(window_, id); }
+    std::string file(const char* name) const { return directory_ + "\\" + name; }
+
+    void enter(const std::string& dimension, const std::string& data);
+    // BM_CLICK returns when the click, and with it the whole run, is done: false when no
+    // answer came within a minute, that is, the dialog hangs.
+    bool press_compute();
+    std::string result_text() const { return window_text(item(IDC_RESULT)); }
+    // Closes the window and waits for the process to end; its exit status, or -1.
+    long close();
+
+private:
+    void end();
+
+    std::string directory_;
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+#endif
 
 } // namespace torvane::testing

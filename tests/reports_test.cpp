@@ -1,0 +1,112 @@
+// One press of the compute button for every case of the corpus (tests/data/reports), and
+// the orders refused before anything is computed.
+
+#include "entry_text_cache.hpp"
+#include "order_limits.hpp"
+#include "report.hpp"
+#include "run_messages.hpp"
+#include "system_limits.hpp"
+#include "test_support.hpp"
+
+#include <chrono>
+
+namespace torvane::testing {
+namespace {
+
+class corpus_run : public in_scratch_directory, public ::testing::WithParamInterface<report_case> {
+protected:
+    void TearDown() override
+    {
+        set_step_text_budget(entry_text_cache::default_budget);
+        in_scratch_directory::TearDown();
+    }
+};
+
+// Each case follows a run of the example (order 2), whose order must not carry over. An
+// input without a positive order computes nothing and leaves the result box as it was.
+// The entry text cache may save formatting, never change a byte: each case runs with it
+// and without it.
+TEST_P(corpus_run, shows_and_writes_the_expected_report_and_saves_the_texts)
+{
+    const report_case& c = GetParam();
+    for (const std::size_t text_budget : {entry_text_cache::default_budget, std::size_t{0}}) {
+        SCOPED_TRACE(text_budget == 0 ? "without the entry text cache" : "with the entry text cache");
+        set_step_text_budget(text_budget);
+        scripted_dialog dialog(example().dimension, example().data);
+        ASSERT_EQ(compute_run(dialog).outcome, run_outcome::completed);
+        dialog.dimension = c.dimension;
+        dialog.data = c.data;
+        const run_status status = compute_run(dialog);
+
+        EXPECT_EQ(read_file("mat.data"), on_disk(c.dimension.empty() ? "" : c.dimension + "\n" + c.data));
+        if (c.computes()) {
+            EXPECT_EQ(status.outcome, run_outcome::completed);
+            EXPECT_EQ(dialog.times_set, 2);
+            EXPECT_TRUE(is_report_of(c, dialog.result));
+            EXPECT_TRUE(read_file("mat.result") == on_disk(dialog.result));
+        } else {
+            EXPECT_EQ(status.outcome, run_outcome::no_order);
+            EXPECT_EQ(dialog.times_set, 1);
+            EXPECT_EQ(dialog.result, example().report);
+            EXPECT_EQ(read_file("mat.result"), "");
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(reports, corpus_run, ::testing::ValuesIn(report_cases()),
+                         [](const auto& info) { return info.param.name; });
+
+struct huge_order_case {
+    std::int32_t order;
+    run_failure failure;
+};
+
+class huge_order : public in_scratch_directory, public ::testing::WithParamInterface<huge_order_case> {};
+
+// Refused for memory or disk at once, with the order in the message, and the next run works.
+TEST_P(huge_order, is_refused_at_once_with_its_reason)
+{
+    const auto [n, failure] = GetParam();
+    if (failure == run_failure::too_large_for_memory && matrix_bytes(n) <= physical_memory_bytes())
+        GTEST_SKIP() << "this machine has the memory for order " << n;
+    if (failure == run_failure::too_large_for_disk && smallest_report_bytes(n) <= current_directory_free_bytes())
+        GTEST_SKIP() << "this disk has room for the report of order " << n;
+
+    const auto started = std::chrono::steady_clock::now();
+    scripted_dialog dialog(std::to_string(n), "1 2 3 4");
+    const run_status status = compute_run(dialog);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30)) << "must not start computing";
+    EXPECT_EQ(status.failure, failure);
+    EXPECT_EQ(status.order, n);
+    EXPECT_EQ(status.error_number, 0) << "a refusal has no system reason";
+    const std::uint64_t needs = failure == run_failure::too_large_for_memory ? matrix_bytes(n) : smallest_report_bytes(n);
+    EXPECT_NE(describe_failure_english(status).find("an order of " + std::to_string(n) + " needs " +
+                                                    (failure == run_failure::too_large_for_disk ? "at least " : "") +
+                                                    (needs == UINT64_MAX ? "more than " : "") + std::to_string(needs) +
+                                                    " bytes"),
+              std::string::npos);
+    EXPECT_NE(describe_failure_chinese_gbk(status).find(" " + std::to_string(n) + " "), std::string::npos);
+    EXPECT_EQ(dialog.result, "(untouched)");
+    EXPECT_EQ(read_file("mat.result"), "");
+
+    dialog.dimension = example().dimension;
+    dialog.data = example().data;
+    EXPECT_EQ(compute_run(dialog).outcome, run_outcome::completed);
+    EXPECT_EQ(dialog.result, example().report);
+}
+
+INSTANTIATE_TEST_SUITE_P(orders, huge_order,
+                         ::testing::Values(huge_order_case{2147483647, run_failure::too_large_for_memory},
+                                           huge_order_case{100000, run_failure::too_large_for_memory},
+                                           huge_order_case{20000, run_failure::too_large_for_disk},
+                                           huge_order_case{5000, run_failure::too_large_for_disk}));
+
+// Every value of the identity's report is one character, the shortest there is: only the
+// digits of the step numbers, 1 to 4, are beyond the disk check's lower bound.
+TEST(smallest_report, is_the_identitys_without_its_step_numbers)
+{
+    EXPECT_EQ(smallest_report_bytes(3) + 4, report_case_named("identity_of_order_three").report.size());
+}
+
+} // namespace
+} // namespace torvane::testing
