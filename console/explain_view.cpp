@@ -1,6 +1,7 @@
 #include "explain_view.hpp"
 
 #include "format_value.hpp"
+#include "is_terminal.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -8,13 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
 
 namespace torvane {
 namespace {
@@ -147,7 +141,7 @@ std::string zeroed_line(const pass_record& pass, std::uint32_t n)
 explain_style explain_style_for(std::FILE* out, bool unicode)
 {
     const char* no_colour = std::getenv("NO_COLOR");
-    return {isatty(fileno(out)) != 0 && no_colour == nullptr, unicode};
+    return {is_terminal(out) && no_colour == nullptr, unicode};
 }
 
 std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t n, const explain_style& style)

@@ -3,6 +3,7 @@
 
 #include "compute_run.hpp"
 #include "console_seam.hpp"
+#include "is_terminal.hpp"
 #include "matrix_file.hpp"
 #include "options.hpp"
 #include "progress_line.hpp"
@@ -24,10 +25,6 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
 #endif
 
 namespace {
@@ -110,7 +107,7 @@ data_read read_data_file(const std::string& path, std::string& text)
 
 data_read read_standard_input(std::string& text)
 {
-    if (isatty(fileno(stdin)))
+    if (is_terminal(stdin))
         std::fputs("Type the matrix entries, N x N numbers row by row, then press Ctrl-D on a new line:\n", stderr);
     return read_stream(stdin, text);
 }

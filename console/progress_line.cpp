@@ -1,16 +1,10 @@
 #include "progress_line.hpp"
 
+#include "is_terminal.hpp"
 #include "state.hpp"
 
 #include <chrono>
 
-#ifdef _WIN32
-#include <io.h>
-#define isatty _isatty
-#define fileno _fileno
-#else
-#include <unistd.h>
-#endif
 
 namespace torvane {
 namespace {
@@ -40,7 +34,7 @@ void show_step(std::int32_t step, std::int32_t total_steps)
 
 progress_line::progress_line(std::FILE* terminal)
 {
-    if (!isatty(fileno(terminal)))
+    if (!is_terminal(terminal))
         return;
     shown_on = terminal;
     started = clock::now();
