@@ -12,35 +12,63 @@ constexpr std::size_t bytes_per_entry = entry_text_cache::slot_size + sizeof(std
 
 static_assert(max_value_chars + 2 < entry_text_cache::slot_size, "a slot must hold a value, its blanks and its length");
 
+// The bytes the cache needs, or SIZE_MAX when that does not even fit a size_t.
+std::size_t cache_bytes(std::size_t rows, std::size_t columns, std::size_t line_capacity)
+{
+    const std::size_t most = SIZE_MAX;
+    if (rows == 0)
+        return 0;
+    if (columns > most / rows / bytes_per_entry || line_capacity > most / rows - columns * bytes_per_entry)
+        return most;
+    return rows * (columns * bytes_per_entry + line_capacity);
+}
+
 } // namespace
 
-bool entry_text_cache::prepare(std::size_t entries, std::size_t budget)
+bool entry_text_cache::prepare(std::size_t rows, std::size_t columns, std::size_t line_capacity, std::size_t budget)
 {
-    enabled_ = entries <= budget / bytes_per_entry;
-    if (enabled_ && entries == entries_)
+    enabled_ = cache_bytes(rows, columns, line_capacity) <= budget;
+    if (enabled_ && rows == rows_ && columns == columns_ && line_capacity == line_capacity_)
         return false;
     bits_.reset();
     slots_.reset();
-    entries_ = 0;
-    if (!enabled_)
-        return true;
-    try {
-        bits_.reset(new std::uint32_t[entries]());
-        slots_.reset(new char[entries * slot_size]);
-        entries_ = entries;
-    } catch (const std::bad_alloc&) {
+    lines_.reset();
+    line_lengths_.reset();
+    rows_ = columns_ = line_capacity_ = 0;
+    if (enabled_ && !allocate(rows, columns, line_capacity)) {
         // Memory too tight for the cache: every entry is formatted each time instead.
-        bits_.reset();
         enabled_ = false;
     }
     return true;
 }
 
-void entry_text_cache::refresh(std::size_t first, const float* values, std::size_t count, bool all)
+bool entry_text_cache::allocate(std::size_t rows, std::size_t columns, std::size_t line_capacity)
 {
-    std::uint32_t* known = bits_.get() + first;
-    char* slot = slots_.get() + first * slot_size;
-    for (std::size_t i = 0; i < count; ++i, slot += slot_size) {
+    try {
+        bits_.reset(new std::uint32_t[rows * columns]());
+        slots_.reset(new char[rows * columns * slot_size]);
+        lines_.reset(new char[rows * line_capacity]);
+        line_lengths_.reset(new std::size_t[rows]());
+    } catch (const std::bad_alloc&) {
+        bits_.reset();
+        slots_.reset();
+        lines_.reset();
+        return false;
+    }
+    rows_ = rows;
+    columns_ = columns;
+    line_capacity_ = line_capacity;
+    return true;
+}
+
+bool entry_text_cache::refresh(std::size_t row, const float* values, bool all)
+{
+    std::uint32_t* known = bits_.get() + row * columns_;
+    // Most rows of a step block are exactly as the last block left them.
+    if (!all && std::memcmp(known, values, columns_ * sizeof(float)) == 0)
+        return false;
+    char* slot = slots_.get() + row * columns_ * slot_size;
+    for (std::size_t i = 0; i < columns_; ++i, slot += slot_size) {
         const auto bits = std::bit_cast<std::uint32_t>(values[i]);
         if (!all && bits == known[i])
             continue;
@@ -50,6 +78,7 @@ void entry_text_cache::refresh(std::size_t first, const float* values, std::size
         end[1] = ' ';
         slot[slot_size - 1] = static_cast<char>(end + 2 - slot);
     }
+    return true;
 }
 
 } // namespace torvane

@@ -1,14 +1,17 @@
 #pragma once
-// The text of every matrix entry as the last step block wrote it. Between two passes most
-// entries keep their exact bits (a row update adds zero wherever the source row holds a
-// zero), so an entry is formatted again only when its bits changed; otherwise its text
-// is copied. The cache is used only while it stays small next to the report it saves
-// work on.
+// The text of every matrix entry, and the line of every row, as the last step block wrote
+// them. Between two passes most entries keep their exact bits (a row update adds zero
+// wherever the source row holds a zero) and many rows keep all of theirs (a pass updates
+// only the rows below or above its pivot). An entry is formatted again only when its
+// bits changed and a row's line is put together again only when one of its entries did;
+// every other line is copied whole. The cache is used only while it stays small next to
+// the report it saves work on.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 namespace torvane {
 
@@ -19,29 +22,42 @@ public:
 
     static constexpr std::size_t default_budget = std::size_t{256} << 20;
 
-    // Sizes the cache for `entries` entries; turns the cache off when it would take more
-    // than `budget` bytes or cannot be allocated. True when the texts are not known yet
-    // (a new size): the next refresh must then be done with `all`. A text depends only on
+    // Sizes the cache for `rows` rows of `columns` entries whose lines take at most
+    // `line_capacity` bytes; turns the cache off when it would take more than `budget`
+    // bytes or cannot be allocated. True when the texts are not known yet (a new size):
+    // the next refresh of every row must then be done with `all`. A text depends only on
     // its entry's bits, so a cache already of this size stays valid from run to run.
-    bool prepare(std::size_t entries, std::size_t budget = default_budget);
+    bool prepare(std::size_t rows, std::size_t columns, std::size_t line_capacity, std::size_t budget = default_budget);
     bool enabled() const { return enabled_; }
 
-    // Brings the texts of entries first .. first + count - 1 up to date with `values`:
-    // only those whose bits changed are formatted again, or every one with `all`.
-    void refresh(std::size_t first, const float* values, std::size_t count, bool all);
-    // Copies entry i's slot to `out` (writing up to slot_size bytes) and returns the end
-    // of its text.
-    char* copy(std::size_t i, char* out) const
+    // Brings the texts of row `row` up to date with `values` (`columns` entries): only
+    // entries whose bits changed are formatted again, or every one with `all`. True when
+    // any was, so that the row's line must be put together again.
+    bool refresh(std::size_t row, const float* values, bool all);
+    // Copies the slot of the entry in `column` of `row` to `out` (writing up to slot_size
+    // bytes) and returns the end of its text.
+    char* copy(std::size_t row, std::size_t column, char* out) const
     {
-        const char* slot = slots_.get() + i * slot_size;
+        const char* slot = slots_.get() + (row * columns_ + column) * slot_size;
         std::memcpy(out, slot, slot_size);
         return out + static_cast<unsigned char>(slot[slot_size - 1]);
     }
 
+    // Room for the line of `row` (line_capacity bytes), and keeping what was put there.
+    char* line_room(std::size_t row) { return lines_.get() + row * line_capacity_; }
+    void keep_line(std::size_t row, const char* end) { line_lengths_[row] = static_cast<std::size_t>(end - line_room(row)); }
+    std::string_view line(std::size_t row) const { return {lines_.get() + row * line_capacity_, line_lengths_[row]}; }
+
 private:
+    bool allocate(std::size_t rows, std::size_t columns, std::size_t line_capacity);
+
     std::unique_ptr<std::uint32_t[]> bits_;
     std::unique_ptr<char[]> slots_;
-    std::size_t entries_ = 0;
+    std::unique_ptr<char[]> lines_;
+    std::unique_ptr<std::size_t[]> line_lengths_;
+    std::size_t rows_ = 0;
+    std::size_t columns_ = 0;
+    std::size_t line_capacity_ = 0;
     bool enabled_ = false;
 };
 

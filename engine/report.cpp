@@ -59,13 +59,32 @@ std::size_t entry_text_budget = entry_text_cache::default_budget;
 // Below this many entries a block is prepared on one thread: handing work over costs more.
 constexpr std::size_t entries_worth_splitting = 16384;
 
-// Brings the text of each entry that changed up to date. Rows are independent, so two
-// threads share them, alternately, since the rows a pass changes lie together.
-void update_texts(std::size_t n, bool all)
+char* copy_entry_texts(std::size_t row, std::size_t first, std::size_t count, char* out)
+{
+    for (std::size_t column = first; column < first + count; ++column)
+        out = entry_texts.copy(row, column, out);
+    return out;
+}
+
+// Formats again the entries of row r that changed and, if any did, puts its line together.
+void refresh_row_line(std::size_t r, std::size_t n, bool all)
+{
+    if (!entry_texts.refresh(r, matrix.row(r), all))
+        return;
+    char* out = entry_texts.line_room(r);
+    out = copy_entry_texts(r, 0, n, out);
+    out = put(out, report_text::half_separator);
+    out = copy_entry_texts(r, n, n, out);
+    entry_texts.keep_line(r, put(out, report_text::line_break));
+}
+
+// Brings every row's line up to date. Rows are independent, so two threads share them,
+// alternately, since the rows a pass changes lie together.
+void update_lines(std::size_t n, bool all)
 {
     const auto prepare_rows = [n, all](int part) {
         for (std::size_t r = static_cast<std::size_t>(part); r < n; r += 2)
-            entry_texts.refresh(r * 2 * n, matrix.row(r), 2 * n, all);
+            refresh_row_line(r, n, all);
     };
     if (n * 2 * n < entries_worth_splitting) {
         prepare_rows(0);
@@ -75,16 +94,10 @@ void update_texts(std::size_t n, bool all)
     }
 }
 
-char* copy_entry_texts(std::size_t first, std::size_t count, char* out)
-{
-    for (std::size_t i = first; i < first + count; ++i)
-        out = entry_texts.copy(i, out);
-    return out;
-}
-
 void write_cached_rows(std::size_t n, std::size_t capacity)
 {
-    const bool texts_unknown = entry_texts.prepare(n * 2 * n, entry_text_budget);
+    const std::size_t line_capacity = capacity + entry_text_cache::slot_size;
+    const bool texts_unknown = entry_texts.prepare(n, 2 * n, line_capacity, entry_text_budget);
     if (!entry_texts.enabled()) {
         // Very large orders: every row is formatted straight into the buffer.
         for (std::size_t r = 0; r < n; ++r) {
@@ -93,14 +106,9 @@ void write_cached_rows(std::size_t n, std::size_t capacity)
         }
         return;
     }
-    update_texts(n, texts_unknown);
-    for (std::size_t r = 0; r < n; ++r) {
-        char* out = out_file.reserve(capacity + entry_text_cache::slot_size);
-        out = copy_entry_texts(r * 2 * n, n, out);
-        out = put(out, report_text::half_separator);
-        out = copy_entry_texts(r * 2 * n + n, n, out);
-        out_file.commit(put(out, report_text::line_break));
-    }
+    update_lines(n, texts_unknown);
+    for (std::size_t r = 0; r < n; ++r)
+        out_file.write(entry_texts.line(r));
 }
 
 } // namespace
