@@ -56,13 +56,12 @@ void clear_entry(std::uint32_t i, std::uint32_t pivot, elimination_observer* wat
 }
 
 // Every pass ends the same way: the 1e-6 rule cleans the matrix the next pass goes on
-// from, and the cleaned matrix is logged as a step block.
+// from, and the cleaned matrix is logged as a step block (both done row by row).
 void end_pass(pass_phase phase, std::uint32_t pivot, elimination_observer* watcher)
 {
     if (watcher)
         watcher->tiny_entries_zeroed(tiny_nonzero_places(matrix));
-    set_tiny_entries_to_zero(matrix);
-    write_step();
+    clean_and_write_step();
     if (watcher)
         watcher->pass_ended(step_count, phase, pivot, matrix);
 }

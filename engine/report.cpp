@@ -4,6 +4,7 @@
 #include "entry_text_cache.hpp"
 #include "split_work.hpp"
 #include "state.hpp"
+#include "tiny_entries.hpp"
 
 #include <charconv>
 #include <cstring>
@@ -66,9 +67,11 @@ char* copy_entry_texts(std::size_t row, std::size_t first, std::size_t count, ch
     return out;
 }
 
-// Formats again the entries of row r that changed and, if any did, puts its line together.
-void refresh_row_line(std::size_t r, std::size_t n, bool all)
+// Cleans row r, formats again its entries that changed and, if any did, puts its line
+// together.
+void clean_row_and_refresh_line(std::size_t r, std::size_t n, bool all)
 {
+    set_tiny_entries_to_zero(matrix.row(r), 2 * n);
     if (!entry_texts.refresh(r, matrix.row(r), all))
         return;
     char* out = entry_texts.line_room(r);
@@ -78,13 +81,13 @@ void refresh_row_line(std::size_t r, std::size_t n, bool all)
     entry_texts.keep_line(r, put(out, report_text::line_break));
 }
 
-// Brings every row's line up to date. Rows are independent, so two threads share them,
+// Cleans every row and brings its line up to date. Rows are independent, so two threads share them,
 // alternately, since the rows a pass changes lie together.
-void update_lines(std::size_t n, bool all)
+void clean_rows_and_update_lines(std::size_t n, bool all)
 {
     const auto prepare_rows = [n, all](int part) {
         for (std::size_t r = static_cast<std::size_t>(part); r < n; r += 2)
-            refresh_row_line(r, n, all);
+            clean_row_and_refresh_line(r, n, all);
     };
     if (n * 2 * n < entries_worth_splitting) {
         prepare_rows(0);
@@ -94,31 +97,32 @@ void update_lines(std::size_t n, bool all)
     }
 }
 
-void write_cached_rows(std::size_t n, std::size_t capacity)
+void clean_and_write_rows(std::size_t n, std::size_t capacity)
 {
     const std::size_t line_capacity = capacity + entry_text_cache::slot_size;
     const bool texts_unknown = entry_texts.prepare(n, 2 * n, line_capacity, entry_text_budget);
     if (!entry_texts.enabled()) {
         // Very large orders: every row is formatted straight into the buffer.
+        set_tiny_entries_to_zero(matrix);
         for (std::size_t r = 0; r < n; ++r) {
             char* out = out_file.reserve(capacity);
             out_file.commit(format_step_row(matrix.row(r), n, out));
         }
         return;
     }
-    update_lines(n, texts_unknown);
+    clean_rows_and_update_lines(n, texts_unknown);
     for (std::size_t r = 0; r < n; ++r)
         out_file.write(entry_texts.line(r));
 }
 
 } // namespace
 
-void write_step()
+void clean_and_write_step()
 {
     ++step_count;
     write_step_header();
     const auto n = static_cast<std::size_t>(dimension);
-    write_cached_rows(n, row_line_capacity(2 * n));
+    clean_and_write_rows(n, row_line_capacity(2 * n));
     out_file.write(report_text::line_break);
     if (on_step_written)
         on_step_written(step_count, 2 * dimension - 2);

@@ -17,10 +17,10 @@ inline constexpr std::string_view value_terminator = "  ";
 inline constexpr std::string_view half_separator = " | ";
 } // namespace report_text
 
-// Counts one more step and writes its block: the header, every row of [left | right]
-// and an empty line. The matrix is written as it is: the elimination has already set
-// its tiny entries to zero.
-void write_step();
+// Sets the matrix's tiny entries to zero, counts one more step and writes its block: the
+// header, every row of [left | right] and an empty line. A row is cleaned just before
+// its text is brought up to date, on the same thread, while it is in the cache.
+void clean_and_write_step();
 
 // The memory the step blocks may keep the text of every entry in, to copy instead of
 // format again what a pass left unchanged; beyond it every entry is formatted each time.

@@ -25,7 +25,7 @@ using step_observer = void (*)(std::int32_t step, std::int32_t total_steps);
 extern step_observer on_step_written;
 
 // Set from outside the run, by a signal handler, say: the run stops after the step block
-// it is writing (write_step throws run_stopped), so it never ends in the middle of a row.
+// it is writing (clean_and_write_step throws run_stopped), so it never ends in the middle of a row.
 extern std::atomic<bool> stop_requested;
 struct run_stopped {};
 

@@ -6,23 +6,23 @@
 namespace torvane {
 namespace {
 
-// Stores every entry back, tiny or not, so the loop has no branch and vectorises.
-void zero_tiny_entries_of_row(float* row, std::size_t width)
-{
-    for (std::size_t c = 0; c < width; ++c)
-        row[c] = is_tiny(row[c]) ? 0.0f : row[c];
-}
-
 // Below this many entries one thread cleans the whole matrix: handing work over costs more.
 constexpr std::size_t entries_worth_splitting = 16384;
 
 } // namespace
 
+// Stores every entry back, tiny or not, so the loop has no branch and vectorises.
+void set_tiny_entries_to_zero(float* row, std::size_t width)
+{
+    for (std::size_t c = 0; c < width; ++c)
+        row[c] = is_tiny(row[c]) ? 0.0f : row[c];
+}
+
 void set_tiny_entries_to_zero(working_matrix& m)
 {
     const auto clean_rows = [&m](int part) {
         for (std::size_t r = static_cast<std::size_t>(part); r < m.rows(); r += 2)
-            zero_tiny_entries_of_row(m.row(r), m.width());
+            set_tiny_entries_to_zero(m.row(r), m.width());
     };
     if (m.rows() * m.width() < entries_worth_splitting) {
         clean_rows(0);
