@@ -17,14 +17,22 @@ std::uint64_t mix(std::uint64_t h, std::uint64_t value)
 
 void content_checksum::add_blocks(const char* data, std::size_t blocks)
 {
+    // Summed in locals: the bytes are chars, which may alias the members, so sums kept in
+    // the members would be stored back after every block.
+    std::uint64_t sum[lanes];
+    std::uint64_t weighted[lanes];
+    std::memcpy(sum, sum_, sizeof sum);
+    std::memcpy(weighted, weighted_, sizeof weighted);
     for (std::size_t b = 0; b < blocks; ++b, data += block_size) {
         std::uint64_t words[lanes];
         std::memcpy(words, data, block_size);
         for (std::size_t i = 0; i < lanes; ++i) {
-            sum_[i] += words[i];
-            weighted_[i] += sum_[i];
+            sum[i] += words[i];
+            weighted[i] += sum[i];
         }
     }
+    std::memcpy(sum_, sum, sizeof sum);
+    std::memcpy(weighted_, weighted, sizeof weighted);
 }
 
 void content_checksum::add(std::string_view bytes)
