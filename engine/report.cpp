@@ -67,10 +67,12 @@ char* copy_entry_texts(std::size_t row, std::size_t first, std::size_t count, ch
     return out;
 }
 
-// Cleans row r, formats again its entries that changed and, if any did, puts its line
-// together.
-void clean_row_and_refresh_line(std::size_t r, std::size_t n, bool all)
+// Updates and cleans row r, formats again its entries that changed and, if any did, puts
+// its line together.
+void update_row_and_refresh_line(std::size_t r, std::size_t n, bool all, const row_update& update)
 {
+    if (update)
+        update(static_cast<std::uint32_t>(r));
     set_tiny_entries_to_zero(matrix.row(r), 2 * n);
     if (!entry_texts.refresh(r, matrix.row(r), all))
         return;
@@ -81,13 +83,13 @@ void clean_row_and_refresh_line(std::size_t r, std::size_t n, bool all)
     entry_texts.keep_line(r, put(out, report_text::line_break));
 }
 
-// Cleans every row and brings its line up to date. Rows are independent, so two threads share them,
-// alternately, since the rows a pass changes lie together.
-void clean_rows_and_update_lines(std::size_t n, bool all)
+// Updates and cleans every row and brings its line up to date. Rows are independent, so
+// two threads share them, alternately, since the rows a pass changes lie together.
+void update_rows_and_lines(std::size_t n, bool all, const row_update& update)
 {
-    const auto prepare_rows = [n, all](int part) {
+    const auto prepare_rows = [n, all, &update](int part) {
         for (std::size_t r = static_cast<std::size_t>(part); r < n; r += 2)
-            clean_row_and_refresh_line(r, n, all);
+            update_row_and_refresh_line(r, n, all, update);
     };
     if (n * 2 * n < entries_worth_splitting) {
         prepare_rows(0);
@@ -97,12 +99,29 @@ void clean_rows_and_update_lines(std::size_t n, bool all)
     }
 }
 
-void clean_and_write_rows(std::size_t n, std::size_t capacity)
+// Every row updated, on two threads when the matrix is large.
+void update_rows(std::size_t n, const row_update& update)
+{
+    const auto update_part = [n, &update](int part) {
+        for (std::size_t r = static_cast<std::size_t>(part); r < n; r += 2)
+            update(static_cast<std::uint32_t>(r));
+    };
+    if (n * 2 * n < entries_worth_splitting) {
+        update_part(0);
+        update_part(1);
+    } else {
+        run_in_two_parts(update_part);
+    }
+}
+
+void update_clean_and_write_rows(std::size_t n, std::size_t capacity, const row_update& update)
 {
     const std::size_t line_capacity = capacity + entry_text_cache::slot_size;
     const bool texts_unknown = entry_texts.prepare(n, 2 * n, line_capacity, entry_text_budget);
     if (!entry_texts.enabled()) {
         // Very large orders: every row is formatted straight into the buffer.
+        if (update)
+            update_rows(n, update);
         set_tiny_entries_to_zero(matrix);
         for (std::size_t r = 0; r < n; ++r) {
             char* out = out_file.reserve(capacity);
@@ -110,19 +129,19 @@ void clean_and_write_rows(std::size_t n, std::size_t capacity)
         }
         return;
     }
-    clean_rows_and_update_lines(n, texts_unknown);
+    update_rows_and_lines(n, texts_unknown, update);
     for (std::size_t r = 0; r < n; ++r)
         out_file.write(entry_texts.line(r));
 }
 
 } // namespace
 
-void clean_and_write_step()
+void clean_and_write_step(const row_update& update)
 {
     ++step_count;
     write_step_header();
     const auto n = static_cast<std::size_t>(dimension);
-    clean_and_write_rows(n, row_line_capacity(2 * n));
+    update_clean_and_write_rows(n, row_line_capacity(2 * n), update);
     out_file.write(report_text::line_break);
     if (on_step_written)
         on_step_written(step_count, 2 * dimension - 2);

@@ -3,6 +3,8 @@
 // Labels are GBK bytes and every line ends in CR LF, whatever the platform.
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace torvane {
@@ -17,10 +19,15 @@ inline constexpr std::string_view value_terminator = "  ";
 inline constexpr std::string_view half_separator = " | ";
 } // namespace report_text
 
-// Sets the matrix's tiny entries to zero, counts one more step and writes its block: the
-// header, every row of [left | right] and an empty line. A row is cleaned just before
-// its text is brought up to date, on the same thread, while it is in the cache.
-void clean_and_write_step();
+// What a pass does to one row of the matrix. It may read other rows but must leave them
+// alone: the rows of a large matrix are updated on two threads at once.
+using row_update = std::function<void(std::uint32_t row)>;
+
+// Applies `update` (when given) to every row, sets the matrix's tiny entries to zero,
+// counts one more step and writes its block: the header, every row of [left | right] and
+// an empty line. A row is updated and cleaned just before its text is brought up to
+// date, on the same thread, while it is in the cache.
+void clean_and_write_step(const row_update& update = {});
 
 // The memory the step blocks may keep the text of every entry in, to copy instead of
 // format again what a pass left unchanged; beyond it every entry is formatted each time.
