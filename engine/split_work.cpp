@@ -1,6 +1,7 @@
 #include "split_work.hpp"
 
 #include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -32,9 +33,16 @@ public:
             task_ = &part;
         }
         wake_.notify_all();
-        part(0);
+        std::exception_ptr failure;
+        try {
+            part(0);
+        } catch (...) {
+            failure = std::current_exception();  // part(1) still uses what the caller owns
+        }
         std::unique_lock lock(mutex_);
         done_.wait(lock, [this] { return task_ == nullptr; });
+        if (failure)
+            std::rethrow_exception(failure);
     }
 
 private:

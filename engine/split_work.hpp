@@ -9,7 +9,8 @@ namespace torvane {
 
 // Runs part(0) on the calling thread and part(1) on the helper, then waits for both.
 // Without a second core, or when no thread can be started, runs both parts here, one
-// after the other.
+// after the other. An exception from part(0) is passed on once part(1) has finished;
+// part(1) must not throw.
 void run_in_two_parts(const std::function<void(int part)>& part);
 
 } // namespace torvane
