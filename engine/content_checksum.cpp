@@ -56,6 +56,19 @@ void content_checksum::add(std::string_view bytes)
     std::memcpy(pending_, data + size - pending_size_, pending_size_);
 }
 
+void content_checksum::append(const content_checksum& later)
+{
+    // Every running sum of `later` starts from this one's sum, once per block it holds.
+    const std::uint64_t blocks = later.length_ / block_size;
+    for (std::size_t i = 0; i < lanes; ++i) {
+        weighted_[i] += blocks * sum_[i] + later.weighted_[i];
+        sum_[i] += later.sum_[i];
+    }
+    std::memcpy(pending_, later.pending_, block_size);
+    pending_size_ = later.pending_size_;
+    length_ += later.length_;
+}
+
 std::uint64_t content_checksum::value() const
 {
     // The last, partial block counts as if padded with zeros; the length tells the padding

@@ -15,13 +15,17 @@ namespace torvane {
 class content_checksum {
 public:
     void add(std::string_view bytes);
+    // Goes on as if the bytes summed in `later` were added here. This checksum must hold a
+    // whole number of 32-byte blocks (pieces of a size divisible by block_size, say), so
+    // that pieces summed apart, on different threads, can be joined in order.
+    void append(const content_checksum& later);
     // The checksum of everything added so far; adding more afterwards goes on from there.
     std::uint64_t value() const;
 
-private:
     static constexpr std::size_t lanes = 4;
     static constexpr std::size_t block_size = lanes * sizeof(std::uint64_t);
 
+private:
     void add_blocks(const char* data, std::size_t blocks);
 
     std::uint64_t sum_[lanes] = {};

@@ -1,6 +1,7 @@
 #include "read_report.hpp"
 
 #include "content_checksum.hpp"
+#include "split_work.hpp"
 
 #include <cerrno>
 
@@ -16,6 +17,33 @@ namespace torvane {
 namespace {
 
 constexpr std::size_t piece_size = std::size_t{1} << 20;
+static_assert(piece_size % content_checksum::block_size == 0, "pieces summed apart must join");
+
+#ifndef _WIN32
+// What one read gave: its bytes, and the errno of a failure (read on another thread,
+// whose errno this one does not see).
+struct piece_read {
+    std::size_t bytes = 0;
+    int error_number = 0;
+};
+
+// A whole piece from `offset` on, or less where the file ends.
+piece_read read_piece_at(int descriptor, char* into, std::uint64_t offset)
+{
+    piece_read read;
+    while (read.bytes < piece_size) {
+        const ssize_t got = pread(descriptor, into + read.bytes, piece_size - read.bytes,
+                                  static_cast<off_t>(offset + read.bytes));
+        if (got > 0) {
+            read.bytes += static_cast<std::size_t>(got);
+        } else if (got == 0 || errno != EINTR) {
+            read.error_number = got < 0 ? errno : 0;
+            break;
+        }
+    }
+    return read;
+}
+#endif
 
 #ifndef _WIN32
 // A read lease keeps other processes from opening the report for writing or truncating it
@@ -96,6 +124,56 @@ bool report_file_reader::pass(const sink* consume)
     complete_ = false;
     if (!open_or_rewind())
         return false;
+#ifdef _WIN32
+    return pass_in_turn(consume);
+#else
+    return pass_in_pairs(consume);
+#endif
+}
+
+#ifndef _WIN32
+// Two pieces at a time, one on each core: each is read at its own place and summed on
+// the thread that read it, while it is in that core's cache; then both are taken in order.
+bool report_file_reader::pass_in_pairs(const sink* consume)
+{
+    const int descriptor = fileno(file_.get());
+    std::unique_ptr<char[]> pieces[2] = {std::unique_ptr<char[]>(new char[piece_size]),
+                                         std::unique_ptr<char[]>(new char[piece_size])};
+    std::uint64_t total = 0;
+    content_checksum checksum;
+    for (;;) {
+        piece_read reads[2];
+        content_checksum sums[2];
+        run_in_two_parts([&](int part) {
+            const auto p = static_cast<std::size_t>(part);
+            reads[p] = read_piece_at(descriptor, pieces[p].get(), total + p * piece_size);
+            sums[p].add(std::string_view(pieces[p].get(), reads[p].bytes));
+        });
+        for (std::size_t p = 0; p < 2; ++p) {
+            if (reads[p].error_number != 0) {
+                error_number_ = reads[p].error_number;
+                return false;
+            }
+            total += reads[p].bytes;
+            if (total > expected_.bytes)
+                return false;
+            checksum.append(sums[p]);
+            if (consume && reads[p].bytes > 0)
+                (*consume)(std::string_view(pieces[p].get(), reads[p].bytes));
+            if (reads[p].bytes < piece_size) {
+                // The file ended here; more after it means it grew while being read.
+                if (p == 0 && reads[1].bytes > 0)
+                    return false;
+                complete_ = total == expected_.bytes && checksum.value() == expected_.checksum;
+                return complete_;
+            }
+        }
+    }
+}
+#endif
+
+bool report_file_reader::pass_in_turn(const sink* consume)
+{
     std::unique_ptr<char[]> piece(new char[piece_size]);
     std::uint64_t total = 0;
     content_checksum checksum;

@@ -33,6 +33,8 @@ public:
 private:
     bool open_or_rewind();
     bool pass(const sink* consume);
+    bool pass_in_turn(const sink* consume);
+    bool pass_in_pairs(const sink* consume);
 
     struct file_closer {
         void operator()(std::FILE* file) const { std::fclose(file); }

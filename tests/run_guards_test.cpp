@@ -29,6 +29,18 @@ std::uint64_t checksum_in_pieces(const std::string& text, std::size_t piece)
     return sum.value();
 }
 
+// Pieces summed apart, as two threads read them back, and joined in order.
+std::uint64_t checksum_of_joined_pieces(const std::string& text, std::size_t piece)
+{
+    content_checksum sum;
+    for (std::size_t at = 0; at < text.size(); at += piece) {
+        content_checksum part;
+        part.add(std::string_view(text).substr(at, piece));
+        sum.append(part);
+    }
+    return sum.value();
+}
+
 TEST(content_checksum, is_the_same_however_the_text_is_cut_and_differs_for_any_change)
 {
     std::string text;
@@ -37,6 +49,8 @@ TEST(content_checksum, is_the_same_however_the_text_is_cut_and_differs_for_any_c
     const std::uint64_t whole = checksum_in_pieces(text, text.size());
     for (const std::size_t piece : {1, 7, 31, 32, 33, 1000})
         EXPECT_EQ(checksum_in_pieces(text, piece), whole) << "pieces of " << piece;
+    for (const std::size_t piece : {32, 64, 1024})
+        EXPECT_EQ(checksum_of_joined_pieces(text, piece), whole) << "joined pieces of " << piece;
 
     const struct {
         const char* name;
