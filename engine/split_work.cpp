@@ -1,5 +1,7 @@
 #include "split_work.hpp"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <memory>
@@ -9,6 +11,20 @@
 
 namespace torvane {
 namespace {
+
+// How long a thread that waits for the other keeps checking before it goes to sleep. The
+// step blocks of a large matrix come a fraction of a millisecond apart; waking a sleeping
+// thread can take longer than that on a virtual machine, so a short wait is spent
+// awake. It yields the core meanwhile, so a thread with real work (the writer) runs.
+constexpr auto awake_wait = std::chrono::microseconds(200);
+
+template <class condition>
+void wait_awake_for(const condition& done)
+{
+    const auto until = std::chrono::steady_clock::now() + awake_wait;
+    while (!done() && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield();
+}
 
 // One long-lived helper: starting a thread for every step block would cost more than
 // formatting a small block takes.
@@ -30,7 +46,7 @@ public:
     {
         {
             const std::lock_guard lock(mutex_);
-            task_ = &part;
+            task_.store(&part);
         }
         wake_.notify_all();
         std::exception_ptr failure;
@@ -39,8 +55,9 @@ public:
         } catch (...) {
             failure = std::current_exception();  // part(1) still uses what the caller owns
         }
+        wait_awake_for([this] { return task_.load() == nullptr; });
         std::unique_lock lock(mutex_);
-        done_.wait(lock, [this] { return task_ == nullptr; });
+        done_.wait(lock, [this] { return task_.load() == nullptr; });
         if (failure)
             std::rethrow_exception(failure);
     }
@@ -48,16 +65,17 @@ public:
 private:
     void serve()
     {
-        std::unique_lock lock(mutex_);
         for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || task_ != nullptr; });
+            wait_awake_for([this] { return task_.load() != nullptr; });
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || task_.load() != nullptr; });
             if (stopping_)
                 return;
-            const auto* task = task_;
+            const auto* task = task_.load();
             lock.unlock();
             (*task)(1);
             lock.lock();
-            task_ = nullptr;
+            task_.store(nullptr);
             done_.notify_all();
         }
     }
@@ -65,7 +83,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable done_;
-    const std::function<void(int)>* task_ = nullptr;
+    std::atomic<const std::function<void(int)>*> task_{nullptr};
     bool stopping_ = false;
     std::thread thread_;
 };
