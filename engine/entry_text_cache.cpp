@@ -1,5 +1,6 @@
 #include "entry_text_cache.hpp"
 
+#include "format_slots.hpp"
 #include "format_value.hpp"
 
 #include <bit>
@@ -10,7 +11,7 @@ namespace {
 
 constexpr std::size_t bytes_per_entry = entry_text_cache::slot_size + sizeof(std::uint32_t);
 
-static_assert(max_value_chars + 2 < entry_text_cache::slot_size, "a slot must hold a value, its blanks and its length");
+static_assert(entry_text_cache::slot_size == slot_bytes, "the cache keeps the slots format_into_slots fills");
 
 // The bytes the cache needs, or SIZE_MAX when that does not even fit a size_t.
 std::size_t cache_bytes(std::size_t rows, std::size_t columns, std::size_t line_capacity)
@@ -67,17 +68,22 @@ bool entry_text_cache::refresh(std::size_t row, const float* values, bool all)
     // Most rows of a step block are exactly as the last block left them.
     if (!all && std::memcmp(known, values, columns_ * sizeof(float)) == 0)
         return false;
-    char* slot = slots_.get() + row * columns_ * slot_size;
-    for (std::size_t i = 0; i < columns_; ++i, slot += slot_size) {
+    char* slots = slots_.get() + row * columns_ * slot_size;
+    // The changed entries are gathered and formatted a batch at a time.
+    std::uint32_t changed[values_per_batch];
+    std::size_t pending = 0;
+    for (std::size_t i = 0; i < columns_; ++i) {
         const auto bits = std::bit_cast<std::uint32_t>(values[i]);
         if (!all && bits == known[i])
             continue;
         known[i] = bits;
-        char* end = format_value(values[i], slot);
-        end[0] = ' ';
-        end[1] = ' ';
-        slot[slot_size - 1] = static_cast<char>(end + 2 - slot);
+        changed[pending++] = static_cast<std::uint32_t>(i);
+        if (pending == values_per_batch) {
+            format_into_slots(values, changed, pending, slots);
+            pending = 0;
+        }
     }
+    format_into_slots(values, changed, pending, slots);
     return true;
 }
 

@@ -11,6 +11,7 @@
 // sign of a zero counts), and where the next read starts. The cases are in
 // tests/data/number_scan.tsv; random texts are the fuzz target's.
 
+#include "format_slots.hpp"
 #include "format_value.hpp"
 #include "number_scan.hpp"
 #include "test_support.hpp"
@@ -146,6 +147,30 @@ TEST_P(matches_to_chars, for_every_value_of_the_class)
         if (text_of(value) != reference_text(value) && ++mismatches <= 10)
             ADD_FAILURE() << "bits 0x" << std::hex << std::bit_cast<std::uint32_t>(value) << ": format_value \""
                           << text_of(value) << "\", std::to_chars \"" << reference_text(value) << '"';
+    EXPECT_EQ(mismatches, 0);
+}
+
+// The eight-at-a-time formatter (AVX2, where the processor has it) must fill every slot as
+// format_value does, for values it takes and values it leaves to format_value alike.
+TEST_P(matches_to_chars, formatted_eight_at_a_time_too)
+{
+    std::vector<float> values = GetParam().values();
+    values.resize((values.size() + values_per_batch - 1) / values_per_batch * values_per_batch, 1.5f);
+    std::vector<char> batch(values.size() * slot_bytes), single(values.size() * slot_bytes);
+    std::uint32_t indices[values_per_batch];
+    int mismatches = 0;
+    for (std::size_t first = 0; first < values.size(); first += values_per_batch) {
+        for (std::uint32_t k = 0; k < values_per_batch; ++k)
+            indices[k] = static_cast<std::uint32_t>(first) + (k * 5) % values_per_batch;  // out of order, as in a row
+        format_into_slots(values.data(), indices, values_per_batch, batch.data());
+        format_into_slots_one_by_one(values.data(), indices, values_per_batch, single.data());
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string_view ours(&batch[i * slot_bytes], static_cast<unsigned char>(batch[i * slot_bytes + slot_bytes - 1]));
+        const std::string_view expected(&single[i * slot_bytes], static_cast<unsigned char>(single[i * slot_bytes + slot_bytes - 1]));
+        if (ours != expected && ++mismatches <= 10)
+            ADD_FAILURE() << "bits 0x" << std::hex << std::bit_cast<std::uint32_t>(values[i]) << ": \"" << ours << "\", format_value \"" << expected << '"';
+    }
     EXPECT_EQ(mismatches, 0);
 }
 

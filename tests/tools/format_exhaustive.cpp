@@ -1,9 +1,11 @@
 // Compares format_value with std::to_chars (general, precision 6, the float widened to
-// double) for every float bit pattern, on two threads. Too slow for the unit tests; run it
-// through scripts/check-format-exhaustive after touching the formatter.
+// double) for every float bit pattern, on two threads; then the slots the eight-at-a-time
+// formatter fills with those format_value fills, eight patterns at a time. Too slow for
+// the unit tests; run it through scripts/check-format-exhaustive after touching either.
 //
 // Usage: torvane_format_exhaustive [first count]   (hexadecimal; default: all 2^32 patterns)
 
+#include "format_slots.hpp"
 #include "format_value.hpp"
 
 #include <algorithm>
@@ -36,6 +38,29 @@ static std::string expected_text(float value)
     return {text, std::to_chars(text, std::end(text), static_cast<double>(value), std::chars_format::general, 6).ptr};
 }
 
+// The first of `count` patterns from `first` on (a multiple of eight) whose slot differs
+// when formatted eight at a time, or `first + count` when none does.
+static std::uint64_t first_slot_mismatch(std::uint64_t first, std::uint64_t count)
+{
+    using torvane::slot_bytes;
+    float values[torvane::values_per_batch];
+    const std::uint32_t indices[torvane::values_per_batch] = {0, 1, 2, 3, 4, 5, 6, 7};
+    char batch[sizeof values * slot_bytes], single[sizeof values * slot_bytes];
+    for (std::uint64_t pattern = first; pattern < first + count; pattern += torvane::values_per_batch) {
+        for (std::uint32_t k = 0; k < torvane::values_per_batch; ++k)
+            values[k] = std::bit_cast<float>(static_cast<std::uint32_t>(pattern + k));
+        torvane::format_into_slots(values, indices, torvane::values_per_batch, batch);
+        torvane::format_into_slots_one_by_one(values, indices, torvane::values_per_batch, single);
+        for (std::uint32_t k = 0; k < torvane::values_per_batch; ++k) {
+            const char* a = batch + k * slot_bytes;
+            const char* b = single + k * slot_bytes;
+            if (a[slot_bytes - 1] != b[slot_bytes - 1] || std::memcmp(a, b, static_cast<unsigned char>(b[slot_bytes - 1])) != 0)
+                return pattern + k;
+        }
+    }
+    return first + count;
+}
+
 int main(int argc, char** argv)
 {
     const std::uint64_t first = argc == 3 ? std::strtoull(argv[1], nullptr, 16) : 0;
@@ -64,5 +89,25 @@ int main(int argc, char** argv)
     work();
     helper.join();
     std::cout << mismatches << " of " << count << " bit patterns differ from std::to_chars\n";
-    return mismatches == 0 ? 0 : 1;
+
+    std::cout << "eight at a time " << (torvane::slots_formatted_with_avx2() ? "with AVX2" : "one by one (no AVX2)") << "\n";
+    std::atomic<std::uint64_t> next_slice{0}, slot_mismatches{0};
+    const std::uint64_t aligned_first = first & ~std::uint64_t{7};
+    const std::uint64_t aligned_count = (first + count + 7) / 8 * 8 - aligned_first;
+    const auto compare_slots = [&] {
+        for (std::uint64_t begin; (begin = next_slice++ * chunk) < aligned_count;) {
+            const std::uint64_t size = std::min(chunk, aligned_count - begin);
+            const std::uint64_t found = first_slot_mismatch(aligned_first + begin, size);
+            if (found != aligned_first + begin + size) {
+                ++slot_mismatches;
+                const std::lock_guard lock(output);
+                std::cout << "0x" << std::hex << found << std::dec << ": formatted eight at a time, the slot differs from format_value's\n";
+            }
+        }
+    };
+    std::thread slot_helper(compare_slots);
+    compare_slots();
+    slot_helper.join();
+    std::cout << slot_mismatches << " stretches of patterns formatted eight at a time differ\n";
+    return mismatches == 0 && slot_mismatches == 0 ? 0 : 1;
 }

@@ -1,0 +1,42 @@
+#include "format_slots.hpp"
+
+#include "format_value.hpp"
+
+namespace torvane {
+
+static_assert(max_value_chars + 3 <= slot_bytes, "a slot must hold a value, its blanks and its length");
+
+void format_into_slots_one_by_one(const float* values, const std::uint32_t* indices, std::size_t count, char* slots)
+{
+    for (std::size_t k = 0; k < count; ++k) {
+        char* slot = slots + std::size_t{indices[k]} * slot_bytes;
+        char* end = format_value(values[indices[k]], slot);
+        end[0] = ' ';
+        end[1] = ' ';
+        slot[slot_bytes - 1] = static_cast<char>(end + 2 - slot);
+    }
+}
+
+bool slots_formatted_with_avx2()
+{
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    static const bool available = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return available;
+#else
+    return false;
+#endif
+}
+
+void format_into_slots(const float* values, const std::uint32_t* indices, std::size_t count, char* slots)
+{
+    if (count == values_per_batch && slots_formatted_with_avx2()) {
+        format_eight_into_slots_avx2(values, indices, slots);
+        return;
+    }
+    format_into_slots_one_by_one(values, indices, count, slots);
+}
+
+} // namespace torvane

@@ -1,0 +1,232 @@
+// Compiled with AVX2 enabled; nothing here may run unless slots_formatted_with_avx2().
+
+#include "format_slots.hpp"
+
+#ifdef __AVX2__
+#include <immintrin.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace torvane {
+namespace {
+
+// A value is handled here when its decimal exponent is -7 to 5: from "1e-07" (a report
+// holds no smaller value but zero: the elimination sets those to zero) to "999999".
+// Thresholds for exponents -7 .. 6.
+constexpr int lowest_exponent = -7;
+constexpr int highest_exponent = 5;
+constexpr int lowest_fixed_exponent = -4;  // below it %g writes "1.5e-05"
+constexpr int threshold_count = highest_exponent - lowest_exponent + 2;
+
+// The least float at or above 10^k, for k = -7 .. 6: a float is at least 10^k exactly
+// when it is at least this one.
+const std::array<float, threshold_count> power_of_10_thresholds = [] {
+    const double powers[threshold_count] = {1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    std::array<float, threshold_count> thresholds{};
+    for (std::size_t k = 0; k < thresholds.size(); ++k) {
+        float least = static_cast<float>(powers[k]);
+        if (static_cast<double>(least) < powers[k])
+            least = std::nextafter(least, 2 * least);
+        thresholds[k] = least;
+    }
+    return thresholds;
+}();
+
+// 10^p for p = 0 .. 12, exact in double: |v| * 10^(5 - e) is then exact too (a 24-bit
+// mantissa times 5^12 needs 52 bits).
+constexpr int largest_scale = highest_exponent - lowest_exponent;
+alignas(32) constexpr double scales[largest_scale + 1] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6,
+                                                         1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+
+// Bytes of the source a layout takes its text from: the six digits, then constants.
+constexpr char digit_zero_at = 8, point_at = 9, blank_at = 10, minus_at = 11, e_at = 12;
+constexpr char exponent_digit_at(int exponent) { return static_cast<char>(13 + (-exponent - 5)); }  // '5' '6' '7'
+constexpr std::uint64_t source_constants = std::uint64_t{'0'} | std::uint64_t{'.'} << 8 | std::uint64_t{' '} << 16 |
+                                           std::uint64_t{'-'} << 24 | std::uint64_t{'e'} << 32 |
+                                           std::uint64_t{'5'} << 40 | std::uint64_t{'6'} << 48 | std::uint64_t{'7'} << 56;
+
+struct layout {
+    alignas(16) char shuffle[16];
+    char length;  // of the text and its two blanks
+};
+
+constexpr int significant_counts = 6;
+constexpr int exponent_count = highest_exponent - lowest_exponent + 1;
+constexpr std::size_t layout_index(int negative, int exponent, int significant)
+{
+    return static_cast<std::size_t>((negative * exponent_count + exponent - lowest_exponent) * significant_counts +
+                                    significant - 1);
+}
+
+// "123.456", "120", "0.00123", "1.5e-05" and their negatives, for every exponent and
+// number of significant digits, as positions in the source; the two blanks follow.
+const auto layouts = [] {
+    std::array<layout, 2 * exponent_count * significant_counts> table{};
+    for (int negative = 0; negative < 2; ++negative)
+        for (int exponent = lowest_exponent; exponent <= highest_exponent; ++exponent)
+            for (int significant = 1; significant <= significant_counts; ++significant) {
+                layout& entry = table[layout_index(negative, exponent, significant)];
+                std::memset(entry.shuffle, 0x80, sizeof entry.shuffle);
+                int at = 0;
+                const auto take = [&](int source) { entry.shuffle[at++] = static_cast<char>(source); };
+                if (negative)
+                    take(minus_at);
+                if (exponent < lowest_fixed_exponent) {
+                    take(0);
+                    if (significant > 1) {
+                        take(point_at);
+                        for (int d = 1; d < significant; ++d)
+                            take(d);
+                    }
+                    take(e_at);
+                    take(minus_at);
+                    take(digit_zero_at);
+                    take(exponent_digit_at(exponent));
+                } else if (exponent >= 0) {
+                    const int whole = exponent + 1;
+                    for (int d = 0; d < whole; ++d)
+                        take(d);
+                    if (significant > whole) {
+                        take(point_at);
+                        for (int d = whole; d < significant; ++d)
+                            take(d);
+                    }
+                } else {
+                    take(digit_zero_at);
+                    take(point_at);
+                    for (int z = 0; z < -exponent - 1; ++z)
+                        take(digit_zero_at);
+                    for (int d = 0; d < significant; ++d)
+                        take(d);
+                }
+                take(blank_at);
+                take(blank_at);
+                entry.length = static_cast<char>(at);
+            }
+    return table;
+}();
+
+// The high halves of the 32 x 32-bit products of every lane with `factor`.
+__m256i multiply_high(__m256i lanes, __m256i factor)
+{
+    const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(lanes, factor), 32);
+    const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(lanes, 32), factor);
+    return _mm256_blend_epi32(even, odd, 0b10101010);
+}
+
+// Tens and units of two-digit lanes: t * 103 >> 10 is t / 10 for every t below 100.
+void split_two_digits(__m256i two, __m256i& tens, __m256i& units)
+{
+    tens = _mm256_srli_epi32(_mm256_mullo_epi32(two, _mm256_set1_epi32(103)), 10);
+    units = _mm256_sub_epi32(two, _mm256_mullo_epi32(tens, _mm256_set1_epi32(10)));
+}
+
+__m256i digit_pair(__m256i tens, __m256i units, int shift)
+{
+    const __m256i ascii_zero = _mm256_set1_epi32('0');
+    return _mm256_or_si256(_mm256_slli_epi32(_mm256_add_epi32(tens, ascii_zero), shift),
+                           _mm256_slli_epi32(_mm256_add_epi32(units, ascii_zero), shift + 8));
+}
+
+} // namespace
+
+void format_eight_into_slots_avx2(const float* values, const std::uint32_t* indices, char* slots)
+{
+    const __m256i places = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(indices));
+    const __m256 value =
+        _mm256_mask_i32gather_ps(_mm256_setzero_ps(), values, places, _mm256_castsi256_ps(_mm256_set1_epi32(-1)), 4);
+    const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), value);
+
+    // Decimal exponent: -5 plus the thresholds the magnitude reaches (NaN reaches none).
+    __m256i exponent = _mm256_set1_epi32(lowest_exponent - 1);
+    for (const float threshold : power_of_10_thresholds) {
+        const __m256 reached = _mm256_cmp_ps(magnitude, _mm256_set1_ps(threshold), _CMP_GE_OQ);
+        exponent = _mm256_sub_epi32(exponent, _mm256_castps_si256(reached));
+    }
+    const __m256i in_range_power = _mm256_sub_epi32(_mm256_set1_epi32(highest_exponent), exponent);
+    const __m256i power =
+        _mm256_min_epi32(_mm256_max_epi32(in_range_power, _mm256_setzero_si256()), _mm256_set1_epi32(largest_scale));
+
+    // Six digits: the magnitude times 10^(5 - e), exact in double, rounded to the nearest
+    // integer, ties to even, by adding and taking away 2^52.
+    const __m256d two_to_52 = _mm256_set1_pd(4503599627370496.0);
+    const auto digits_of = [&](__m128 half, __m128i half_power) {
+        const __m256d scaled = _mm256_mul_pd(_mm256_cvtps_pd(half), _mm256_mask_i32gather_pd(_mm256_setzero_pd(), scales, half_power, _mm256_castsi256_pd(_mm256_set1_epi64x(-1)), 8));
+        return _mm256_cvttpd_epi32(_mm256_sub_pd(_mm256_add_pd(scaled, two_to_52), two_to_52));
+    };
+    __m256i digits = _mm256_set_m128i(digits_of(_mm256_extractf128_ps(magnitude, 1), _mm256_extracti128_si256(power, 1)),
+                                      digits_of(_mm256_castps256_ps128(magnitude), _mm256_castsi256_si128(power)));
+    // 999999.5 and the like round up to the next power of ten.
+    const __m256i carried = _mm256_cmpeq_epi32(digits, _mm256_set1_epi32(1'000'000));
+    digits = _mm256_blendv_epi8(digits, _mm256_set1_epi32(100'000), carried);
+    exponent = _mm256_sub_epi32(exponent, carried);
+    const __m256i handled =
+        _mm256_and_si256(_mm256_cmpgt_epi32(exponent, _mm256_set1_epi32(lowest_exponent - 1)),
+                         _mm256_cmpgt_epi32(_mm256_set1_epi32(highest_exponent + 1), exponent));
+
+    // Three pairs of digits: d / 10^4 by the high half of d * ceil(2^32 / 10^4), exact
+    // below 10^6; then the remainder's hundreds and the rest.
+    const __m256i first_pair = multiply_high(digits, _mm256_set1_epi32(429'497));
+    const __m256i last_four = _mm256_sub_epi32(digits, _mm256_mullo_epi32(first_pair, _mm256_set1_epi32(10'000)));
+    const __m256i middle_pair = _mm256_srli_epi32(_mm256_mullo_epi32(last_four, _mm256_set1_epi32(5243)), 19);
+    const __m256i last_pair = _mm256_sub_epi32(last_four, _mm256_mullo_epi32(middle_pair, _mm256_set1_epi32(100)));
+    __m256i tens[3], units[3];
+    split_two_digits(first_pair, tens[0], units[0]);
+    split_two_digits(middle_pair, tens[1], units[1]);
+    split_two_digits(last_pair, tens[2], units[2]);
+    const __m256i first_four = _mm256_or_si256(digit_pair(tens[0], units[0], 0), digit_pair(tens[1], units[1], 16));
+    const __m256i last_two = digit_pair(tens[2], units[2], 0);
+
+    // Significant digits: six less the trailing zeros.
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i trailing = _mm256_cmpeq_epi32(units[2], zero);
+    __m256i zeros = trailing;
+    const __m256i* next_digits[] = {&tens[2], &units[1], &tens[1], &units[0]};
+    for (const __m256i* digit : next_digits) {
+        trailing = _mm256_and_si256(trailing, _mm256_cmpeq_epi32(*digit, zero));
+        zeros = _mm256_add_epi32(zeros, trailing);
+    }
+    const __m256i significant = _mm256_add_epi32(_mm256_set1_epi32(significant_counts), zeros);
+    const __m256i negative = _mm256_srli_epi32(_mm256_castps_si256(value), 31);
+    const __m256i index = _mm256_add_epi32(
+        _mm256_mullo_epi32(_mm256_add_epi32(_mm256_mullo_epi32(negative, _mm256_set1_epi32(exponent_count)),
+                                            _mm256_sub_epi32(exponent, _mm256_set1_epi32(lowest_exponent))),
+                           _mm256_set1_epi32(significant_counts)),
+        _mm256_sub_epi32(significant, _mm256_set1_epi32(1)));
+
+    alignas(32) std::uint32_t heads[8], tails[8], layout_of[8], is_handled[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(heads), first_four);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(tails), last_two);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(layout_of), index);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(is_handled), handled);
+    for (std::size_t k = 0; k < values_per_batch; ++k) {
+        char* slot = slots + std::size_t{indices[k]} * slot_bytes;
+        if (!is_handled[k]) {
+            format_into_slots_one_by_one(values, indices + k, 1, slots);
+            continue;
+        }
+        const layout& chosen = layouts[layout_of[k]];
+        const __m128i source = _mm_set_epi64x(static_cast<long long>(source_constants),
+                                              static_cast<long long>(heads[k] | std::uint64_t{tails[k]} << 32));
+        const __m128i text = _mm_shuffle_epi8(source, _mm_load_si128(reinterpret_cast<const __m128i*>(chosen.shuffle)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(slot), text);
+        slot[slot_bytes - 1] = chosen.length;
+    }
+}
+
+} // namespace torvane
+
+#else  // a build without AVX2 never calls it, but links it
+
+namespace torvane {
+
+void format_eight_into_slots_avx2(const float* values, const std::uint32_t* indices, char* slots)
+{
+    format_into_slots_one_by_one(values, indices, values_per_batch, slots);
+}
+
+} // namespace torvane
+
+#endif
