@@ -84,33 +84,27 @@ void update_row_and_refresh_line(std::size_t r, std::size_t n, bool all, const r
 }
 
 // Updates and cleans every row and brings its line up to date. Rows are independent, so
-// two threads share them, alternately, since the rows a pass changes lie together.
+// two threads share them, each taking the next row until none is left.
 void update_rows_and_lines(std::size_t n, bool all, const row_update& update)
 {
-    const auto prepare_rows = [n, all, &update](int part) {
-        for (std::size_t r = static_cast<std::size_t>(part); r < n; r += 2)
-            update_row_and_refresh_line(r, n, all, update);
-    };
+    const auto prepare_row = [n, all, &update](std::size_t r) { update_row_and_refresh_line(r, n, all, update); };
     if (n * 2 * n < entries_worth_splitting) {
-        prepare_rows(0);
-        prepare_rows(1);
+        for (std::size_t r = 0; r < n; ++r)
+            prepare_row(r);
     } else {
-        run_in_two_parts(prepare_rows);
+        share_work(n, prepare_row);
     }
 }
 
 // Every row updated, on two threads when the matrix is large.
 void update_rows(std::size_t n, const row_update& update)
 {
-    const auto update_part = [n, &update](int part) {
-        for (std::size_t r = static_cast<std::size_t>(part); r < n; r += 2)
-            update(static_cast<std::uint32_t>(r));
-    };
+    const auto update_row = [&update](std::size_t r) { update(static_cast<std::uint32_t>(r)); };
     if (n * 2 * n < entries_worth_splitting) {
-        update_part(0);
-        update_part(1);
+        for (std::size_t r = 0; r < n; ++r)
+            update_row(r);
     } else {
-        run_in_two_parts(update_part);
+        share_work(n, update_row);
     }
 }
 

@@ -27,7 +27,9 @@ void wait_awake_for(const condition& done)
 }
 
 // One long-lived helper: starting a thread for every step block would cost more than
-// formatting a small block takes.
+// formatting a small block takes. A task is offered, then taken by the helper; a caller
+// whose work the helper need not share can take an offer back the helper has not taken
+// yet, rather than wait for a thread that has no core to run on.
 class helper_thread {
 public:
     helper_thread() : thread_([this] { serve(); }) {}
@@ -42,40 +44,49 @@ public:
         thread_.join();
     }
 
-    void run(const std::function<void(int)>& part)
+    void run(const std::function<void(int)>& part, bool may_take_back)
     {
         {
             const std::lock_guard lock(mutex_);
-            task_.store(&part);
+            task_ = &part;
+            state_.store(offered);
         }
         wake_.notify_all();
         std::exception_ptr failure;
         try {
             part(0);
         } catch (...) {
-            failure = std::current_exception();  // part(1) still uses what the caller owns
+            failure = std::current_exception();  // part(1) may still use what the caller owns
         }
-        wait_awake_for([this] { return task_.load() == nullptr; });
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [this] { return task_.load() == nullptr; });
+        int expected = offered;
+        if (!(may_take_back && state_.compare_exchange_strong(expected, idle))) {
+            wait_awake_for([this] { return state_.load() == idle; });
+            std::unique_lock lock(mutex_);
+            done_.wait(lock, [this] { return state_.load() == idle; });
+        }
         if (failure)
             std::rethrow_exception(failure);
     }
 
 private:
+    static constexpr int idle = 0, offered = 1, running = 2;
+
     void serve()
     {
         for (;;) {
-            wait_awake_for([this] { return task_.load() != nullptr; });
+            wait_awake_for([this] { return state_.load() == offered; });
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stopping_ || task_.load() != nullptr; });
+            wake_.wait(lock, [this] { return stopping_ || state_.load() == offered; });
             if (stopping_)
                 return;
-            const auto* task = task_.load();
+            int expected = offered;
+            if (!state_.compare_exchange_strong(expected, running))
+                continue;  // taken back
+            const auto* task = task_;
             lock.unlock();
             (*task)(1);
             lock.lock();
-            task_.store(nullptr);
+            state_.store(idle);
             done_.notify_all();
         }
     }
@@ -83,7 +94,8 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable done_;
-    std::atomic<const std::function<void(int)>*> task_{nullptr};
+    const std::function<void(int)>* task_ = nullptr;
+    std::atomic<int> state_{idle};
     bool stopping_ = false;
     std::thread thread_;
 };
@@ -101,17 +113,36 @@ std::unique_ptr<helper_thread> start_helper()
     }
 }
 
+helper_thread* helper()
+{
+    static const std::unique_ptr<helper_thread> thread = start_helper();
+    return thread.get();
+}
+
 } // namespace
+
+void share_work(std::size_t count, const std::function<void(std::size_t item)>& item)
+{
+    std::atomic<std::size_t> next{0};
+    const std::function<void(int)> take_items = [&](int) {
+        for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;)
+            item(i);
+    };
+    if (helper_thread* const other = count > 1 ? helper() : nullptr)
+        other->run(take_items, true);
+    else
+        take_items(0);
+}
 
 void run_in_two_parts(const std::function<void(int part)>& part)
 {
-    static const std::unique_ptr<helper_thread> helper = start_helper();
-    if (!helper) {
+    helper_thread* const other = helper();
+    if (!other) {
         part(0);
         part(1);
         return;
     }
-    helper->run(part);
+    other->run(part, false);
 }
 
 } // namespace torvane

@@ -20,15 +20,12 @@ void set_tiny_entries_to_zero(float* row, std::size_t width)
 
 void set_tiny_entries_to_zero(working_matrix& m)
 {
-    const auto clean_rows = [&m](int part) {
-        for (std::size_t r = static_cast<std::size_t>(part); r < m.rows(); r += 2)
-            set_tiny_entries_to_zero(m.row(r), m.width());
-    };
+    const auto clean_row = [&m](std::size_t r) { set_tiny_entries_to_zero(m.row(r), m.width()); };
     if (m.rows() * m.width() < entries_worth_splitting) {
-        clean_rows(0);
-        clean_rows(1);
+        for (std::size_t r = 0; r < m.rows(); ++r)
+            clean_row(r);
     } else {
-        run_in_two_parts(clean_rows);
+        share_work(m.rows(), clean_row);
     }
 }
 
