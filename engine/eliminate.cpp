@@ -59,18 +59,22 @@ std::uint32_t order() { return dimension > 0 ? static_cast<std::uint32_t>(dimens
 
 // A pass clears column `pivot` in the rows `clears` picks, then the 1e-6 rule cleans the
 // matrix the next pass goes on from, and the cleaned matrix is logged as a step block.
-// The rows are independent, so without a watcher each is cleared, cleaned and written
-// in one go, on two threads for a large matrix. A watcher is told of every combination
+// Each row reads only the pivot row, so without a watcher each is cleared, cleaned and
+// written in one go, on two threads for a large matrix; the pivot row, which a repair
+// may have left with tiny entries that the others must still see, is cleaned last. A
+// watcher is told of every combination
 // in order, and of the tiny entries before they are cleaned, so it gets the steps one by
 // one.
 template <class row_filter>
 void run_pass(pass_phase phase, std::uint32_t pivot, row_filter clears, elimination_observer* watcher)
 {
     if (!watcher) {
-        clean_and_write_step([pivot, clears](std::uint32_t row) {
-            if (clears(row))
-                clear_entry(row, pivot, nullptr);
-        });
+        clean_and_write_step(
+            [pivot, clears](std::uint32_t row) {
+                if (clears(row))
+                    clear_entry(row, pivot, nullptr);
+            },
+            pivot);
         return;
     }
     const std::uint32_t n = order();

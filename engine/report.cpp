@@ -83,17 +83,23 @@ void update_row_and_refresh_line(std::size_t r, std::size_t n, bool all, const r
     entry_texts.keep_line(r, put(out, report_text::line_break));
 }
 
-// Updates and cleans every row and brings its line up to date. Rows are independent, so
-// two threads share them, each taking the next row until none is left.
-void update_rows_and_lines(std::size_t n, bool all, const row_update& update)
+// Updates and cleans every row and brings its line up to date; the source row last. The
+// other rows are independent, so two threads share them, each taking the next row until
+// none is left.
+void update_rows_and_lines(std::size_t n, bool all, const row_update& update, std::uint32_t source_row)
 {
-    const auto prepare_row = [n, all, &update](std::size_t r) { update_row_and_refresh_line(r, n, all, update); };
+    const auto prepare_row = [n, all, &update, source_row](std::size_t r) {
+        if (r != source_row)
+            update_row_and_refresh_line(r, n, all, update);
+    };
     if (n * 2 * n < entries_worth_splitting) {
         for (std::size_t r = 0; r < n; ++r)
             prepare_row(r);
     } else {
         share_work(n, prepare_row);
     }
+    if (source_row < n)
+        update_row_and_refresh_line(source_row, n, all, update);
 }
 
 // Every row updated, on two threads when the matrix is large.
@@ -108,7 +114,8 @@ void update_rows(std::size_t n, const row_update& update)
     }
 }
 
-void update_clean_and_write_rows(std::size_t n, std::size_t capacity, const row_update& update)
+void update_clean_and_write_rows(std::size_t n, std::size_t capacity, const row_update& update,
+                                 std::uint32_t source_row)
 {
     const std::size_t line_capacity = capacity + entry_text_cache::slot_size;
     const bool texts_unknown = entry_texts.prepare(n, 2 * n, line_capacity, entry_text_budget);
@@ -123,19 +130,19 @@ void update_clean_and_write_rows(std::size_t n, std::size_t capacity, const row_
         }
         return;
     }
-    update_rows_and_lines(n, texts_unknown, update);
+    update_rows_and_lines(n, texts_unknown, update, source_row);
     for (std::size_t r = 0; r < n; ++r)
         out_file.write(entry_texts.line(r));
 }
 
 } // namespace
 
-void clean_and_write_step(const row_update& update)
+void clean_and_write_step(const row_update& update, std::uint32_t source_row)
 {
     ++step_count;
     write_step_header();
     const auto n = static_cast<std::size_t>(dimension);
-    update_clean_and_write_rows(n, row_line_capacity(2 * n), update);
+    update_clean_and_write_rows(n, row_line_capacity(2 * n), update, source_row);
     out_file.write(report_text::line_break);
     if (on_step_written)
         on_step_written(step_count, 2 * dimension - 2);

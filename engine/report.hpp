@@ -19,15 +19,19 @@ inline constexpr std::string_view value_terminator = "  ";
 inline constexpr std::string_view half_separator = " | ";
 } // namespace report_text
 
-// What a pass does to one row of the matrix. It may read other rows but must leave them
-// alone: the rows of a large matrix are updated on two threads at once.
+// What a pass does to one row of the matrix. It may read the row `source_row` of
+// clean_and_write_step, and no other row: the rows of a large matrix are updated on two
+// threads at once.
 using row_update = std::function<void(std::uint32_t row)>;
+
+inline constexpr std::uint32_t no_source_row = UINT32_MAX;
 
 // Applies `update` (when given) to every row, sets the matrix's tiny entries to zero,
 // counts one more step and writes its block: the header, every row of [left | right] and
 // an empty line. A row is updated and cleaned just before its text is brought up to
-// date, on the same thread, while it is in the cache.
-void clean_and_write_step(const row_update& update = {});
+// date, on the same thread, while it is in the cache; `source_row`, which the update
+// reads as it stood after the last pass, is cleaned only once every other row is updated.
+void clean_and_write_step(const row_update& update = {}, std::uint32_t source_row = no_source_row);
 
 // The memory the step blocks may keep the text of every entry in, to copy instead of
 // format again what a pass left unchanged; beyond it every entry is formatted each time.
