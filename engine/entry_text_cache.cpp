@@ -19,9 +19,9 @@ std::size_t cache_bytes(std::size_t rows, std::size_t columns, std::size_t line_
     const std::size_t most = SIZE_MAX;
     if (rows == 0)
         return 0;
-    if (columns > most / rows / bytes_per_entry || line_capacity > most / rows - columns * bytes_per_entry)
+    if (columns > most / rows / bytes_per_entry || line_capacity > (most / rows - columns * bytes_per_entry) / 2)
         return most;
-    return rows * (columns * bytes_per_entry + line_capacity);
+    return rows * (columns * bytes_per_entry + 2 * line_capacity);  // two places for each line
 }
 
 } // namespace
@@ -35,6 +35,7 @@ bool entry_text_cache::prepare(std::size_t rows, std::size_t columns, std::size_
     slots_.reset();
     lines_.reset();
     line_lengths_.reset();
+    current_.reset();
     rows_ = columns_ = line_capacity_ = 0;
     if (enabled_ && !allocate(rows, columns, line_capacity)) {
         // Memory too tight for the cache: every entry is formatted each time instead.
@@ -48,12 +49,14 @@ bool entry_text_cache::allocate(std::size_t rows, std::size_t columns, std::size
     try {
         bits_.reset(new std::uint32_t[rows * columns]());
         slots_.reset(new char[rows * columns * slot_size]);
-        lines_.reset(new char[rows * line_capacity]);
-        line_lengths_.reset(new std::size_t[rows]());
+        lines_.reset(new char[2 * rows * line_capacity]);
+        line_lengths_.reset(new std::size_t[2 * rows]());
+        current_.reset(new unsigned char[rows]());
     } catch (const std::bad_alloc&) {
         bits_.reset();
         slots_.reset();
         lines_.reset();
+        line_lengths_.reset();
         return false;
     }
     rows_ = rows;

@@ -43,18 +43,31 @@ public:
         return out + static_cast<unsigned char>(slot[slot_size - 1]);
     }
 
-    // Room for the line of `row` (line_capacity bytes), and keeping what was put there.
-    char* line_room(std::size_t row) { return lines_.get() + row * line_capacity_; }
-    void keep_line(std::size_t row, const char* end) { line_lengths_[row] = static_cast<std::size_t>(end - line_room(row)); }
-    std::string_view line(std::size_t row) const { return {lines_.get() + row * line_capacity_, line_lengths_[row]}; }
+    // Room for a new line of `row` (line_capacity bytes), and keeping what was put there
+    // as the row's line. Each row has two places for its line, used in turn: a new line
+    // never overwrites the one line(row) gave out last, so that text can still be being
+    // written while the next step block is prepared.
+    char* line_room(std::size_t row) { return place(row, 1 - current_[row]); }
+    void keep_line(std::size_t row, const char* end)
+    {
+        const std::size_t next = 1 - current_[row];
+        line_lengths_[2 * row + next] = static_cast<std::size_t>(end - place(row, next));
+        current_[row] = static_cast<unsigned char>(next);
+    }
+    std::string_view line(std::size_t row) const
+    {
+        return {place(row, current_[row]), line_lengths_[2 * row + current_[row]]};
+    }
 
 private:
     bool allocate(std::size_t rows, std::size_t columns, std::size_t line_capacity);
+    char* place(std::size_t row, std::size_t which) const { return lines_.get() + (2 * row + which) * line_capacity_; }
 
     std::unique_ptr<std::uint32_t[]> bits_;
     std::unique_ptr<char[]> slots_;
     std::unique_ptr<char[]> lines_;
     std::unique_ptr<std::size_t[]> line_lengths_;
+    std::unique_ptr<unsigned char[]> current_;
     std::size_t rows_ = 0;
     std::size_t columns_ = 0;
     std::size_t line_capacity_ = 0;

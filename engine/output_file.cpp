@@ -1,5 +1,6 @@
 #include "output_file.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -7,7 +8,9 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #endif
 
@@ -89,7 +92,7 @@ bool output_file::open(const std::string& path)
     }
     std::setvbuf(file_, nullptr, _IONBF, 0);  // our own buffers are the only ones
     path_ = path;
-    block_.size = 0;
+    block_.clear();
     written_ = 0;
     checksum_ = {};
     writer_unavailable_ = false;
@@ -122,7 +125,7 @@ void output_file::discard()
     if (file_)
         std::fclose(file_);
     file_ = nullptr;
-    block_.size = 0;
+    block_.clear();
 }
 
 // Nothing more reaches the file: queued buffers are dropped, and a write under way is
@@ -176,6 +179,32 @@ char* output_file::reserve(std::size_t size)
     return block_.data.get() + block_.size;
 }
 
+// Lending pays only while a thread writes behind: until one runs (a small report, or no
+// thread to be had) the text is copied as usual.
+void output_file::lend(std::string_view text)
+{
+    if (!writer_ || !writable()) {
+        write(text);
+        return;
+    }
+    written_ += text.size();
+    block_.lend(text);
+}
+
+std::uint64_t output_file::send_lent()
+{
+    if (!writer_)
+        return 0;
+    flush_buffer();
+    return writer_ ? writer_->handed() : 0;
+}
+
+void output_file::wait_until_written(std::uint64_t number)
+{
+    if (writer_)
+        writer_->wait_until_done(number);
+}
+
 void output_file::commit(const char* end)
 {
     if (reserved_scratch_ || !writable()) {
@@ -187,15 +216,67 @@ void output_file::commit(const char* end)
     written_ += size;
 }
 
-// Adds the bytes to the checksum and writes them; on the writer thread once it runs.
-int output_file::write_out(std::string_view bytes)
+// Adds a block's text to the checksum and writes it; on the writer thread once it runs.
+int output_file::write_out(const text_block& block)
 {
-    checksum_.add(bytes);
+    if (block.pieces.empty()) {
+        const std::string_view bytes = block.text();
+        checksum_.add(bytes);
+        errno = 0;
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size())
+            return 0;
+        return errno != 0 ? errno : EIO;
+    }
+    for (const std::string_view piece : block.pieces)
+        checksum_.add(piece);
+    return write_pieces(block.pieces);
+}
+
+#ifdef _WIN32
+// One write for the pieces, through a buffer: the stream translates line ends, and a call
+// per piece would cost more than the copy.
+int output_file::write_pieces(const std::vector<std::string_view>& pieces)
+{
+    std::string joined;
+    for (const std::string_view piece : pieces)
+        joined.append(piece);
     errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size())
+    if (std::fwrite(joined.data(), 1, joined.size(), file_) == joined.size())
         return 0;
     return errno != 0 ? errno : EIO;
 }
+#else
+// The kernel takes the pieces straight from where they are: the lent text is not copied
+// into a buffer first.
+int output_file::write_pieces(const std::vector<std::string_view>& pieces)
+{
+    const int descriptor = fileno(file_);
+    std::vector<iovec> left;
+    left.reserve(pieces.size());
+    for (const std::string_view piece : pieces)
+        if (!piece.empty())
+            left.push_back({const_cast<char*>(piece.data()), piece.size()});
+    std::size_t first = 0;
+    while (first < left.size()) {
+        const int count = static_cast<int>(std::min<std::size_t>(left.size() - first, IOV_MAX));
+        const ssize_t wrote = ::writev(descriptor, &left[first], count);
+        if (wrote < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno != 0 ? errno : EIO;
+        }
+        // Skips what was written: whole pieces, then part of the next.
+        auto rest = static_cast<std::size_t>(wrote);
+        while (first < left.size() && rest >= left[first].iov_len)
+            rest -= left[first++].iov_len;
+        if (first < left.size()) {
+            left[first].iov_base = static_cast<char*>(left[first].iov_base) + rest;
+            left[first].iov_len -= rest;
+        }
+    }
+    return 0;
+}
+#endif
 
 // The first full buffer starts the writer thread; where none can be started (a process
 // limit) or its buffers cannot be had (a memory limit) every buffer is written here,
@@ -203,7 +284,7 @@ int output_file::write_out(std::string_view bytes)
 void output_file::start_writing_behind()
 {
     try {
-        writer_ = std::make_unique<write_behind>([this](std::string_view bytes) { return write_out(bytes); },
+        writer_ = std::make_unique<write_behind>([this](const text_block& block) { return write_out(block); },
                                                  spare_buffers, buffer_size);
     } catch (const std::system_error&) {
         writer_unavailable_ = true;
@@ -214,14 +295,15 @@ void output_file::start_writing_behind()
 
 void output_file::flush_buffer()
 {
-    if (block_.size == 0 || !file_)
+    if (block_.empty() || !file_)
         return;
     if (!writer_ && !writer_unavailable_)
         start_writing_behind();
     if (!writer_) {
-        const std::string_view bytes = block_.text();
-        block_.size = 0;
-        if (const int error = write_out(bytes); error != 0)
+        block_.close_run();
+        const int error = write_out(block_);
+        block_.clear();
+        if (error != 0)
             fail_with(error);
         return;
     }

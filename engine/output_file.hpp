@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace torvane {
 
@@ -60,6 +61,14 @@ public:
     char* reserve(std::size_t size);
     void commit(const char* end);
 
+    // Writes `text`, without copying it while a thread writes behind: it must then stay
+    // unchanged until wait_until_written() returns for the number send_lent() gives back.
+    void lend(std::string_view text);
+    // Sends what is buffered and lent so far on its way; returns the number to wait for.
+    std::uint64_t send_lent();
+    // Waits until everything sent up to `number` is written (or dropped after a failure).
+    void wait_until_written(std::uint64_t number);
+
     // Bytes accepted since the stream was opened, before any text-mode translation, and
     // their checksum (complete once the stream is closed).
     std::uint64_t bytes_written() const { return written_; }
@@ -69,7 +78,8 @@ public:
 private:
     bool writable();
     void flush_buffer();
-    int write_out(std::string_view bytes);
+    int write_out(const text_block& block);
+    int write_pieces(const std::vector<std::string_view>& pieces);
     void start_writing_behind();
     void stop_writing_behind();
     void fail_with(int error_number);

@@ -55,6 +55,8 @@ void write_step_header()
 }
 
 entry_text_cache entry_texts;
+// What send_lent() gave for the lines of the last two steps, by the parity of the step.
+std::uint64_t lines_sent[2] = {};
 std::size_t entry_text_budget = entry_text_cache::default_budget;
 
 // Below this many entries a block is prepared on one thread: handing work over costs more.
@@ -130,20 +132,24 @@ void update_clean_and_write_rows(std::size_t n, std::size_t capacity, const row_
         }
         return;
     }
+    // New lines go where the lines of the step before last were: those must be written.
+    out_file.wait_until_written(lines_sent[step_count % 2]);
     update_rows_and_lines(n, texts_unknown, update, source_row);
     for (std::size_t r = 0; r < n; ++r)
-        out_file.write(entry_texts.line(r));
+        out_file.lend(entry_texts.line(r));
 }
 
 } // namespace
 
 void clean_and_write_step(const row_update& update, std::uint32_t source_row)
 {
-    ++step_count;
+    if (++step_count == 1)
+        lines_sent[0] = lines_sent[1] = 0;  // numbers of an earlier run's stream mean nothing now
     write_step_header();
     const auto n = static_cast<std::size_t>(dimension);
     update_clean_and_write_rows(n, row_line_capacity(2 * n), update, source_row);
     out_file.write(report_text::line_break);
+    lines_sent[step_count % 2] = out_file.send_lent();
     if (on_step_written)
         on_step_written(step_count, 2 * dimension - 2);
     if (stop_requested.load(std::memory_order_relaxed))

@@ -21,15 +21,30 @@ write_behind::~write_behind()
     thread_.join();
 }
 
-void write_behind::hand_over(text_block& full)
+std::uint64_t write_behind::hand_over(text_block& full)
 {
     std::unique_lock lock(mutex_);
+    full.close_run();
     queue_.push_back(std::move(full));
+    const std::uint64_t number = ++handed_;
     work_ready_.notify_one();
     block_done_.wait(lock, [this] { return !free_.empty(); });
     full = std::move(free_.back());
     free_.pop_back();
-    full.size = 0;
+    full.clear();
+    return number;
+}
+
+std::uint64_t write_behind::handed()
+{
+    const std::lock_guard lock(mutex_);
+    return handed_;
+}
+
+void write_behind::wait_until_done(std::uint64_t number)
+{
+    std::unique_lock lock(mutex_);
+    block_done_.wait(lock, [this, number] { return done_ >= number; });
 }
 
 int write_behind::error()
@@ -51,7 +66,9 @@ void write_behind::abandon()
     while (!queue_.empty()) {
         free_.push_back(std::move(queue_.front()));
         queue_.pop_front();
+        ++done_;
     }
+    block_done_.notify_all();
     block_done_.wait(lock, [this] { return !writing_; });
 }
 
@@ -67,10 +84,11 @@ void write_behind::serve()
         writing_ = true;
         const bool failed_before = error_ != 0;
         lock.unlock();
-        const int error = failed_before ? 0 : write_(block.text());
+        const int error = failed_before ? 0 : write_(block);
         lock.lock();
         if (error != 0 && error_ == 0)
             error_ = error;
+        ++done_;
         free_.push_back(std::move(block));
         writing_ = false;
         block_done_.notify_all();
