@@ -72,21 +72,23 @@ bool entry_text_cache::refresh(std::size_t row, const float* values, bool all)
     if (!all && std::memcmp(known, values, columns_ * sizeof(float)) == 0)
         return false;
     char* slots = slots_.get() + row * columns_ * slot_size;
-    // The changed entries are gathered and formatted a batch at a time.
-    std::uint32_t changed[values_per_batch];
-    std::size_t pending = 0;
-    for (std::size_t i = 0; i < columns_; ++i) {
-        const auto bits = std::bit_cast<std::uint32_t>(values[i]);
-        if (!all && bits == known[i])
-            continue;
-        known[i] = bits;
-        changed[pending++] = static_cast<std::uint32_t>(i);
-        if (pending == values_per_batch) {
-            format_into_slots(values, changed, pending, slots);
-            pending = 0;
+    // Eight entries at a time, all eight formatted again when any changed: the entries a
+    // pass changes lie together, and formatting eight together costs little more than one.
+    std::size_t i = 0;
+    for (; i + values_per_batch <= columns_; i += values_per_batch) {
+        const std::size_t bytes = values_per_batch * sizeof(float);
+        if (all || std::memcmp(known + i, values + i, bytes) != 0) {
+            std::memcpy(known + i, values + i, bytes);
+            format_into_slots(values + i, values_per_batch, slots + i * slot_size);
         }
     }
-    format_into_slots(values, changed, pending, slots);
+    for (; i < columns_; ++i) {
+        const auto bits = std::bit_cast<std::uint32_t>(values[i]);
+        if (all || bits != known[i]) {
+            known[i] = bits;
+            format_into_slots(values + i, 1, slots + i * slot_size);
+        }
+    }
     return true;
 }
 

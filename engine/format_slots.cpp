@@ -6,11 +6,11 @@ namespace torvane {
 
 static_assert(max_value_chars + 3 <= slot_bytes, "a slot must hold a value, its blanks and its length");
 
-void format_into_slots_one_by_one(const float* values, const std::uint32_t* indices, std::size_t count, char* slots)
+void format_into_slots_one_by_one(const float* values, std::size_t count, char* slots)
 {
     for (std::size_t k = 0; k < count; ++k) {
-        char* slot = slots + std::size_t{indices[k]} * slot_bytes;
-        char* end = format_value(values[indices[k]], slot);
+        char* slot = slots + k * slot_bytes;
+        char* end = format_value(values[k], slot);
         end[0] = ' ';
         end[1] = ' ';
         slot[slot_bytes - 1] = static_cast<char>(end + 2 - slot);
@@ -30,13 +30,13 @@ bool slots_formatted_with_avx2()
 #endif
 }
 
-void format_into_slots(const float* values, const std::uint32_t* indices, std::size_t count, char* slots)
+void format_into_slots(const float* values, std::size_t count, char* slots)
 {
-    if (count == values_per_batch && slots_formatted_with_avx2()) {
-        format_eight_into_slots_avx2(values, indices, slots);
-        return;
-    }
-    format_into_slots_one_by_one(values, indices, count, slots);
+    std::size_t done = 0;
+    if (slots_formatted_with_avx2())
+        for (; done + values_per_batch <= count; done += values_per_batch)
+            format_eight_into_slots_avx2(values + done, slots + done * slot_bytes);
+    format_into_slots_one_by_one(values + done, count - done, slots + done * slot_bytes);
 }
 
 } // namespace torvane

@@ -16,15 +16,15 @@ namespace torvane {
 inline constexpr std::size_t slot_bytes = 16;
 inline constexpr std::size_t values_per_batch = 8;
 
-// Formats values[indices[k]] into slots + indices[k] * slot_bytes for k < count.
-void format_into_slots(const float* values, const std::uint32_t* indices, std::size_t count, char* slots);
+// Formats values[i] into slots + i * slot_bytes for i < count.
+void format_into_slots(const float* values, std::size_t count, char* slots);
 
 // The same, one value at a time with format_value: what processors without AVX2 run.
-void format_into_slots_one_by_one(const float* values, const std::uint32_t* indices, std::size_t count, char* slots);
+void format_into_slots_one_by_one(const float* values, std::size_t count, char* slots);
 
 // Eight values with AVX2, falling back to format_value for those outside the plain decimal
 // range. Only to be called where the processor has AVX2.
-void format_eight_into_slots_avx2(const float* values, const std::uint32_t* indices, char* slots);
+void format_eight_into_slots_avx2(const float* values, char* slots);
 
 // Whether format_into_slots uses format_eight_into_slots_avx2 on this processor.
 bool slots_formatted_with_avx2();

@@ -62,8 +62,18 @@ constexpr std::size_t layout_index(int negative, int exponent, int significant)
 
 // "123.456", "120", "0.00123", "1.5e-05" and their negatives, for every exponent and
 // number of significant digits, as positions in the source; the two blanks follow.
+// After them, "0" and "-0".
+constexpr int zero_layout = 2 * exponent_count * significant_counts;
+
 const auto layouts = [] {
-    std::array<layout, 2 * exponent_count * significant_counts> table{};
+    std::array<layout, zero_layout + 2> table{};
+    for (int negative = 0; negative < 2; ++negative) {
+        layout& entry = table[static_cast<std::size_t>(zero_layout + negative)];
+        std::memset(entry.shuffle, 0x80, sizeof entry.shuffle);
+        const char zero_text[] = {minus_at, digit_zero_at, blank_at, blank_at};
+        std::memcpy(entry.shuffle, zero_text + 1 - negative, static_cast<std::size_t>(3 + negative));
+        entry.length = static_cast<char>(3 + negative);
+    }
     for (int negative = 0; negative < 2; ++negative)
         for (int exponent = lowest_exponent; exponent <= highest_exponent; ++exponent)
             for (int significant = 1; significant <= significant_counts; ++significant) {
@@ -132,11 +142,9 @@ __m256i digit_pair(__m256i tens, __m256i units, int shift)
 
 } // namespace
 
-void format_eight_into_slots_avx2(const float* values, const std::uint32_t* indices, char* slots)
+void format_eight_into_slots_avx2(const float* values, char* slots)
 {
-    const __m256i places = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(indices));
-    const __m256 value =
-        _mm256_mask_i32gather_ps(_mm256_setzero_ps(), values, places, _mm256_castsi256_ps(_mm256_set1_epi32(-1)), 4);
+    const __m256 value = _mm256_loadu_ps(values);
     const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), value);
 
     // Decimal exponent: -5 plus the thresholds the magnitude reaches (NaN reaches none).
@@ -162,9 +170,10 @@ void format_eight_into_slots_avx2(const float* values, const std::uint32_t* indi
     const __m256i carried = _mm256_cmpeq_epi32(digits, _mm256_set1_epi32(1'000'000));
     digits = _mm256_blendv_epi8(digits, _mm256_set1_epi32(100'000), carried);
     exponent = _mm256_sub_epi32(exponent, carried);
-    const __m256i handled =
-        _mm256_and_si256(_mm256_cmpgt_epi32(exponent, _mm256_set1_epi32(lowest_exponent - 1)),
-                         _mm256_cmpgt_epi32(_mm256_set1_epi32(highest_exponent + 1), exponent));
+    const __m256i is_zero = _mm256_castps_si256(_mm256_cmp_ps(magnitude, _mm256_setzero_ps(), _CMP_EQ_OQ));
+    const __m256i handled = _mm256_or_si256(
+        is_zero, _mm256_and_si256(_mm256_cmpgt_epi32(exponent, _mm256_set1_epi32(lowest_exponent - 1)),
+                                  _mm256_cmpgt_epi32(_mm256_set1_epi32(highest_exponent + 1), exponent)));
 
     // Three pairs of digits: d / 10^4 by the high half of d * ceil(2^32 / 10^4), exact
     // below 10^6; then the remainder's hundreds and the rest.
@@ -190,11 +199,13 @@ void format_eight_into_slots_avx2(const float* values, const std::uint32_t* indi
     }
     const __m256i significant = _mm256_add_epi32(_mm256_set1_epi32(significant_counts), zeros);
     const __m256i negative = _mm256_srli_epi32(_mm256_castps_si256(value), 31);
-    const __m256i index = _mm256_add_epi32(
+    const __m256i number_index = _mm256_add_epi32(
         _mm256_mullo_epi32(_mm256_add_epi32(_mm256_mullo_epi32(negative, _mm256_set1_epi32(exponent_count)),
                                             _mm256_sub_epi32(exponent, _mm256_set1_epi32(lowest_exponent))),
                            _mm256_set1_epi32(significant_counts)),
         _mm256_sub_epi32(significant, _mm256_set1_epi32(1)));
+    const __m256i index =
+        _mm256_blendv_epi8(number_index, _mm256_add_epi32(_mm256_set1_epi32(zero_layout), negative), is_zero);
 
     alignas(32) std::uint32_t heads[8], tails[8], layout_of[8], is_handled[8];
     _mm256_store_si256(reinterpret_cast<__m256i*>(heads), first_four);
@@ -202,9 +213,9 @@ void format_eight_into_slots_avx2(const float* values, const std::uint32_t* indi
     _mm256_store_si256(reinterpret_cast<__m256i*>(layout_of), index);
     _mm256_store_si256(reinterpret_cast<__m256i*>(is_handled), handled);
     for (std::size_t k = 0; k < values_per_batch; ++k) {
-        char* slot = slots + std::size_t{indices[k]} * slot_bytes;
+        char* slot = slots + k * slot_bytes;
         if (!is_handled[k]) {
-            format_into_slots_one_by_one(values, indices + k, 1, slots);
+            format_into_slots_one_by_one(values + k, 1, slot);
             continue;
         }
         const layout& chosen = layouts[layout_of[k]];
@@ -222,9 +233,9 @@ void format_eight_into_slots_avx2(const float* values, const std::uint32_t* indi
 
 namespace torvane {
 
-void format_eight_into_slots_avx2(const float* values, const std::uint32_t* indices, char* slots)
+void format_eight_into_slots_avx2(const float* values, char* slots)
 {
-    format_into_slots_one_by_one(values, indices, values_per_batch, slots);
+    format_into_slots_one_by_one(values, values_per_batch, slots);
 }
 
 } // namespace torvane

@@ -44,13 +44,12 @@ static std::uint64_t first_slot_mismatch(std::uint64_t first, std::uint64_t coun
 {
     using torvane::slot_bytes;
     float values[torvane::values_per_batch];
-    const std::uint32_t indices[torvane::values_per_batch] = {0, 1, 2, 3, 4, 5, 6, 7};
     char batch[sizeof values * slot_bytes], single[sizeof values * slot_bytes];
     for (std::uint64_t pattern = first; pattern < first + count; pattern += torvane::values_per_batch) {
         for (std::uint32_t k = 0; k < torvane::values_per_batch; ++k)
             values[k] = std::bit_cast<float>(static_cast<std::uint32_t>(pattern + k));
-        torvane::format_into_slots(values, indices, torvane::values_per_batch, batch);
-        torvane::format_into_slots_one_by_one(values, indices, torvane::values_per_batch, single);
+        torvane::format_into_slots(values, torvane::values_per_batch, batch);
+        torvane::format_into_slots_one_by_one(values, torvane::values_per_batch, single);
         for (std::uint32_t k = 0; k < torvane::values_per_batch; ++k) {
             const char* a = batch + k * slot_bytes;
             const char* b = single + k * slot_bytes;
