@@ -3,6 +3,7 @@
 // resemble a report's: zeros and ones of the identity half, small integers, fractions left
 // by elimination, and arbitrary magnitudes between 1e-6 and 1e6.
 
+#include "format_slots.hpp"
 #include "format_value.hpp"
 
 #include <benchmark/benchmark.h>
@@ -60,6 +61,19 @@ std::string formatted_with_format_value(const std::vector<float>& values)
     return text;
 }
 
+// The slots' texts joined as format_value_mix joins its own: each value and a blank.
+std::string formatted_in_slots(const std::vector<float>& values)
+{
+    std::vector<char> slots(values.size() * torvane::slot_bytes);
+    torvane::format_into_slots(values.data(), values.size(), slots.data());
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const char* slot = &slots[i * torvane::slot_bytes];
+        text.append(slot, static_cast<unsigned char>(slot[torvane::slot_bytes - 1]) - 1);  // one of its two blanks
+    }
+    return text;
+}
+
 std::string formatted_with_stream(const std::vector<float>& values)
 {
     std::ostringstream stream;
@@ -106,6 +120,18 @@ void format_value_mix(benchmark::State& state)
     count_values(state);
 }
 
+// Into the slots of the entry text cache, eight at a time where the processor has AVX2.
+void format_slots_mix(benchmark::State& state)
+{
+    const auto& values = report_values();
+    std::vector<char> slots(values.size() * torvane::slot_bytes);
+    for (auto _ : state) {
+        torvane::format_into_slots(values.data(), values.size(), slots.data());
+        benchmark::ClobberMemory();
+    }
+    count_values(state);
+}
+
 void ostream_mix(benchmark::State& state)
 {
     const auto& values = report_values();
@@ -137,6 +163,7 @@ void to_chars_mix(benchmark::State& state)
 }
 
 BENCHMARK(format_value_mix);
+BENCHMARK(format_slots_mix);
 BENCHMARK(ostream_mix);
 BENCHMARK(to_chars_mix);
 
@@ -147,8 +174,9 @@ int main(int argc, char** argv)
     // A fast formatter that writes other text is no use: the three must agree on the mix.
     const auto& values = report_values();
     const std::string ours = formatted_with_format_value(values);
-    if (ours != formatted_with_stream(values) || ours != formatted_with_to_chars(values)) {
-        std::fprintf(stderr, "format_value, the stream and std::to_chars disagree on the benchmark values\n");
+    if (ours != formatted_with_stream(values) || ours != formatted_with_to_chars(values) ||
+        ours != formatted_in_slots(values)) {
+        std::fprintf(stderr, "the formatters, the stream and std::to_chars disagree on the benchmark values\n");
         return EXIT_FAILURE;
     }
     benchmark::Initialize(&argc, argv);
