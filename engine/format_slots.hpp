@@ -4,9 +4,9 @@
 // Where the processor has AVX2, eight values go through one set of vector instructions:
 // the decimal exponent by comparisons with powers of ten, the six digits by one exact
 // multiplication in double and a round to nearest even, and the layout by one byte
-// shuffle chosen from a table. Values outside the plain decimal range (zeros, "1e-05",
-// "1e+06", infinities, NaNs) and processors without AVX2 take format_value, which
-// writes the same text.
+// shuffle chosen from a table. Zeros and values from "1e-07" to "999999" are done so;
+// others ("1e-08", "1e+06", infinities, NaNs), and every value on a processor without
+// AVX2, take format_value, which writes the same text.
 
 #include <cstddef>
 #include <cstdint>
