@@ -13,7 +13,8 @@ namespace torvane {
 namespace {
 
 // A value is handled here when its decimal exponent is -7 to 5: from "1e-07" (a report
-// holds no smaller value but zero: the elimination sets those to zero) to "999999".
+// holds no smaller value but zero: the elimination sets those to zero) to "999999", and
+// zeros.
 // Thresholds for exponents -7 .. 6.
 constexpr int lowest_exponent = -7;
 constexpr int highest_exponent = 5;
@@ -147,7 +148,7 @@ void format_eight_into_slots_avx2(const float* values, char* slots)
     const __m256 value = _mm256_loadu_ps(values);
     const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), value);
 
-    // Decimal exponent: -5 plus the thresholds the magnitude reaches (NaN reaches none).
+    // Decimal exponent: -8 plus the thresholds the magnitude reaches (zero and NaN reach none).
     __m256i exponent = _mm256_set1_epi32(lowest_exponent - 1);
     for (const float threshold : power_of_10_thresholds) {
         const __m256 reached = _mm256_cmp_ps(magnitude, _mm256_set1_ps(threshold), _CMP_GE_OQ);
