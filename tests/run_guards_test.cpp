@@ -82,8 +82,8 @@ TEST_F(run_guards, report_replaced_by_other_text_of_the_same_length_is_not_shown
 }
 
 // Text well past the stream's buffers, which are written behind the run on a thread of
-// their own, reaches the file byte for byte and in order, in pieces of any size, with the
-// checksum of what was written.
+// their own, reaches the file byte for byte and in order, in pieces of any size, written,
+// formatted in place or lent, with the checksum of what was written.
 TEST_F(run_guards, output_file_keeps_every_byte_in_order_past_its_buffers)
 {
     std::string text;
@@ -94,22 +94,33 @@ TEST_F(run_guards, output_file_keeps_every_byte_in_order_past_its_buffers)
     for (const std::size_t piece : {std::size_t{1}, std::size_t{4099}, std::size_t{1} << 20, (std::size_t{3} << 20) + 5}) {
         output_file file;
         ASSERT_TRUE(file.open("out.txt"));
-        bool by_reserve = false;
-        for (std::size_t at = 0; at < text.size(); at += piece, by_reserve = !by_reserve) {
+        std::uint64_t lent_before = 0;
+        for (std::size_t at = 0, turn = 0; at < text.size(); at += piece, ++turn) {
             const std::string_view bytes = std::string_view(text).substr(at, piece);
-            if (!by_reserve) {
+            if (turn % 3 == 0) {
                 file.write(bytes);
-                continue;
+            } else if (turn % 3 == 1) {
+                char* out = file.reserve(bytes.size());
+                std::memcpy(out, bytes.data(), bytes.size());
+                file.commit(out + bytes.size());
+            } else {
+                file.lend(bytes);  // `text` outlives the stream
+                if (turn % 3000 == 2) {  // now and then, as a run does after each step
+                    file.wait_until_written(lent_before);
+                    lent_before = file.send_lent();
+                }
             }
-            char* out = file.reserve(bytes.size());
-            std::memcpy(out, bytes.data(), bytes.size());
-            file.commit(out + bytes.size());
         }
         file.close();
         EXPECT_EQ(file.bytes_written(), text.size()) << "pieces of " << piece;
         EXPECT_EQ(file.checksum(), whole.value()) << "pieces of " << piece;
         EXPECT_TRUE(read_file("out.txt") == on_disk(text)) << "pieces of " << piece;
     }
+    output_file one_byte;  // the last, smallest block is written too
+    ASSERT_TRUE(one_byte.open("one.txt"));
+    one_byte.write("x");
+    one_byte.close();
+    EXPECT_EQ(read_file("one.txt"), "x");
 }
 
 #ifndef _WIN32
