@@ -62,6 +62,18 @@ std::size_t entry_text_budget = entry_text_cache::default_budget;
 // Below this many entries a block is prepared on one thread: handing work over costs more.
 constexpr std::size_t entries_worth_splitting = 16384;
 
+// Runs `each` for every row: on two threads, each taking the next row until none is left,
+// when the matrix is large enough to pay for the hand-over.
+void for_every_row(std::size_t n, const std::function<void(std::size_t row)>& each)
+{
+    if (n * 2 * n < entries_worth_splitting) {
+        for (std::size_t r = 0; r < n; ++r)
+            each(r);
+        return;
+    }
+    share_work(n, each);
+}
+
 char* copy_entry_texts(std::size_t row, std::size_t first, std::size_t count, char* out)
 {
     for (std::size_t column = first; column < first + count; ++column)
@@ -85,35 +97,16 @@ void update_row_and_refresh_line(std::size_t r, std::size_t n, bool all, const r
     entry_texts.keep_line(r, put(out, report_text::line_break));
 }
 
-// Updates and cleans every row and brings its line up to date; the source row last. The
-// other rows are independent, so two threads share them, each taking the next row until
-// none is left.
+// Updates and cleans every row and brings its line up to date; the source row last, the
+// others, which are independent, in any order.
 void update_rows_and_lines(std::size_t n, bool all, const row_update& update, std::uint32_t source_row)
 {
-    const auto prepare_row = [n, all, &update, source_row](std::size_t r) {
+    for_every_row(n, [n, all, &update, source_row](std::size_t r) {
         if (r != source_row)
             update_row_and_refresh_line(r, n, all, update);
-    };
-    if (n * 2 * n < entries_worth_splitting) {
-        for (std::size_t r = 0; r < n; ++r)
-            prepare_row(r);
-    } else {
-        share_work(n, prepare_row);
-    }
+    });
     if (source_row < n)
         update_row_and_refresh_line(source_row, n, all, update);
-}
-
-// Every row updated, on two threads when the matrix is large.
-void update_rows(std::size_t n, const row_update& update)
-{
-    const auto update_row = [&update](std::size_t r) { update(static_cast<std::uint32_t>(r)); };
-    if (n * 2 * n < entries_worth_splitting) {
-        for (std::size_t r = 0; r < n; ++r)
-            update_row(r);
-    } else {
-        share_work(n, update_row);
-    }
 }
 
 void update_clean_and_write_rows(std::size_t n, std::size_t capacity, const row_update& update,
@@ -124,7 +117,7 @@ void update_clean_and_write_rows(std::size_t n, std::size_t capacity, const row_
     if (!entry_texts.enabled()) {
         // Very large orders: every row is formatted straight into the buffer.
         if (update)
-            update_rows(n, update);
+            for_every_row(n, [&update](std::size_t r) { update(static_cast<std::uint32_t>(r)); });
         set_tiny_entries_to_zero(matrix);
         for (std::size_t r = 0; r < n; ++r) {
             char* out = out_file.reserve(capacity);
