@@ -238,8 +238,12 @@ int output_file::write_out(const text_block& block)
 int output_file::write_pieces(const std::vector<std::string_view>& pieces)
 {
     std::string joined;
-    for (const std::string_view piece : pieces)
-        joined.append(piece);
+    try {
+        for (const std::string_view piece : pieces)
+            joined.append(piece);
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;  // on the writer thread: reported as a failed write, not thrown
+    }
     errno = 0;
     if (std::fwrite(joined.data(), 1, joined.size(), file_) == joined.size())
         return 0;
@@ -252,7 +256,11 @@ int output_file::write_pieces(const std::vector<std::string_view>& pieces)
 {
     const int descriptor = fileno(file_);
     std::vector<iovec> left;
-    left.reserve(pieces.size());
+    try {
+        left.reserve(pieces.size());
+    } catch (const std::bad_alloc&) {
+        return ENOMEM;  // on the writer thread: reported as a failed write, not thrown
+    }
     for (const std::string_view piece : pieces)
         if (!piece.empty())
             left.push_back({const_cast<char*>(piece.data()), piece.size()});
@@ -260,11 +268,10 @@ int output_file::write_pieces(const std::vector<std::string_view>& pieces)
     while (first < left.size()) {
         const int count = static_cast<int>(std::min<std::size_t>(left.size() - first, IOV_MAX));
         const ssize_t wrote = ::writev(descriptor, &left[first], count);
-        if (wrote < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno != 0 ? errno : EIO;
-        }
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return wrote < 0 && errno != 0 ? errno : EIO;
         // Skips what was written: whole pieces, then part of the next.
         auto rest = static_cast<std::size_t>(wrote);
         while (first < left.size() && rest >= left[first].iov_len)
