@@ -2,12 +2,11 @@
 // directory: every case of the corpus, then how each kind of answer maps to an exit status
 // and a message.
 
+#include "shell_run.hpp"
 #include "terminal_text.hpp"
-#include "test_support.hpp"
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <thread>
 
 #include <fcntl.h>
@@ -18,19 +17,10 @@
 namespace torvane::testing {
 namespace {
 
-struct finished {
-    int status;
-    std::string out;
-    std::string err;
-};
-
 // Runs a shell line in which `torvane` names the program under test.
 finished run(const std::string& line)
 {
-    const std::string command = std::string("torvane() { '") + TORVANE_CONSOLE + "' \"$@\"; }; { " + line +
-                                "; } < /dev/null > stdout.txt 2> stderr.txt";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file("stdout.txt"), read_file("stderr.txt")};
+    return run_shell(std::string("torvane() { '") + TORVANE_CONSOLE + "' \"$@\"; }; " + line);
 }
 
 class console_report : public in_scratch_directory, public ::testing::WithParamInterface<report_case> {};

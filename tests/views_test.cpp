@@ -1,19 +1,10 @@
 // torvane's views of the working, its matrix file argument and its note on where reading
 // stopped, end to end through the shell.
 
-#include "test_support.hpp"
-
-#include <cstdlib>
-#include <sys/wait.h>
+#include "shell_run.hpp"
 
 namespace torvane::testing {
 namespace {
-
-struct finished {
-    int status;
-    std::string out;
-    std::string err;
-};
 
 class views : public in_scratch_directory {
 protected:
@@ -22,8 +13,7 @@ protected:
     {
         write_file("stdin.txt", input);
         command.replace(command.find("TORVANE"), 7, std::string("'") + TORVANE_CONSOLE + "'");
-        const int raw = std::system(("(" + command + ") < stdin.txt > stdout.txt 2> stderr.txt").c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file("stdout.txt"), read_file("stderr.txt")};
+        return run_shell(command, "stdin.txt");
     }
 };
 
