@@ -1,27 +1,24 @@
 #include "accuracy_check.hpp"
 
+#include "arithmetic.hpp"
+#include "elimination_record.hpp"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <utility>
 
 namespace torvane {
 namespace {
 
-double residual_of(std::size_t n, const std::vector<float>& a, const std::vector<float>& x)
+// Correct decimal digits for a relative (or absolute) error, from 0 to float_digits,
+// rounded down to tenths so that the figure shown is the figure judged.
+double digits_for(double error)
 {
-    double worst = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < n; ++j) {
-            double sum = i == j ? -1.0 : 0.0;
-            for (std::size_t k = 0; k < n; ++k)
-                sum += static_cast<double>(a[i * n + k]) * static_cast<double>(x[k * n + j]);
-            // A nan must not hide behind max(): it makes the residual nan.
-            if (!(std::fabs(sum) <= worst))
-                worst = std::fabs(sum);
-        }
-    return worst;
+    if (std::isnan(error))
+        return 0;
+    const double digits = error == 0 ? float_digits : std::clamp(-std::log10(error), 0.0, float_digits);
+    return std::max(0.0, std::floor(digits * 10 + 1e-9) / 10);
 }
 
 template <class T> double infinity_norm(std::size_t n, const std::vector<T>& m)
@@ -36,33 +33,135 @@ template <class T> double infinity_norm(std::size_t n, const std::vector<T>& m)
     return norm;
 }
 
-void swap_rows(std::vector<double>& m, std::size_t width, std::size_t a, std::size_t b)
+// max |A.X - I|, and the digits to which every entry of A.X - I cancels against the sum of
+// |products| that made it: an X right to d digits in every entry leaves at most 10^-d there.
+void measure_residual(std::size_t n, const std::vector<float>& a, const std::vector<float>& x, accuracy& result)
 {
-    for (std::size_t c = 0; c < width; ++c)
-        std::swap(m[a * width + c], m[b * width + c]);
+    double worst = 0;
+    double worst_ratio = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < n; ++j) {
+            double sum = i == j ? -1.0 : 0.0;
+            double terms = 0;
+            for (std::size_t k = 0; k < n; ++k) {
+                const double product = static_cast<double>(a[i * n + k]) * static_cast<double>(x[k * n + j]);
+                sum += product;
+                terms += std::fabs(product);
+            }
+            // A nan must not hide behind max(): it makes the residual nan.
+            if (!(std::fabs(sum) <= worst))
+                worst = std::fabs(sum);
+            const double ratio = sum == 0 ? 0 : terms > 0 ? std::fabs(sum) / terms : 1;
+            if (!(ratio <= worst_ratio))
+                worst_ratio = ratio;
+        }
+    result.residual = worst;
+    result.residual_digits = digits_for(worst_ratio);
 }
 
-// Sets the correct digits of `x` against `y`: each entry's error is taken relative to its
-// own size, but never to less than a float's resolution of the largest entry, so an entry
-// that should be 0 is not judged by digits no float could hold.
-void compare_with(std::size_t n, const std::vector<float>& x, const std::vector<double>& y, accuracy& result)
+// For every entry of Y: how far it may be from the true inverse, |Y| |A.Y - I| to first
+// order, with A.Y - I summed in long double and its own rounding bound added; and
+// (|Y| |A| |Y|), the size of the terms the entry is made of.
+struct reference_bounds {
+    std::vector<double> uncertainty;
+    std::vector<double> terms;
+};
+
+reference_bounds bounds_of(std::size_t n, const std::vector<float>& a, const std::vector<double>& y)
 {
-    double largest = 0;
-    for (const double v : y)
-        largest = std::max(largest, std::fabs(v));
-    const double floor = largest * std::ldexp(1.0, -24);
-    double worst = 0;
+    const double rounding = static_cast<double>(n) * static_cast<double>(std::numeric_limits<long double>::epsilon());
+    std::vector<double> error(n * n);     // |A.Y - I| plus its rounding bound
+    std::vector<double> products(n * n);  // |A| |Y|
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < n; ++j) {
+            long double sum = i == j ? -1.0L : 0.0L;
+            double size = 0;
+            for (std::size_t k = 0; k < n; ++k) {
+                sum += static_cast<long double>(a[i * n + k]) * static_cast<long double>(y[k * n + j]);
+                size += std::fabs(static_cast<double>(a[i * n + k]) * y[k * n + j]);
+            }
+            error[i * n + j] = std::fabs(static_cast<double>(sum)) + rounding * size;
+            products[i * n + j] = size;
+        }
+    reference_bounds bounds{std::vector<double>(n * n, 0.0), std::vector<double>(n * n, 0.0)};
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t k = 0; k < n; ++k) {
+            const double yik = std::fabs(y[i * n + k]);
+            for (std::size_t j = 0; j < n; ++j) {
+                bounds.uncertainty[i * n + j] += yik * error[k * n + j];
+                bounds.terms[i * n + j] += yik * products[k * n + j];
+            }
+        }
+    return bounds;
+}
+
+// Every entry of X against Y: relative to Y's entry, or absolute where that entry is 0 as
+// far as double precision can tell. Y's own uncertainty counts against X, so no digit is
+// claimed that the reference cannot vouch for. Also collects the entries of X that are 0
+// where the true value is not, and that the 1e-6 rule set to 0 or would have.
+void compare_with(std::size_t n, const std::vector<float>& x, const std::vector<double>& y,
+                  const reference_bounds& bounds, accuracy& result)
+{
+    result.correct_digits = float_digits;
     for (std::size_t i = 0; i < n * n; ++i) {
-        const double scale = std::max(std::fabs(y[i]), floor);
-        const double error = scale > 0 ? std::fabs(x[i] - y[i]) / scale : std::fabs(static_cast<double>(x[i]));
-        if (!(error <= worst)) {
-            worst = error;
+        const double u = bounds.uncertainty[i];
+        const bool true_zero = !(std::fabs(y[i]) > u);
+        const double error = std::fabs(x[i] - y[i]) + u;
+        const double digits = std::isfinite(x[i]) ? digits_for(true_zero ? error : error / std::fabs(y[i])) : 0;
+        // Below 1e-6 the true value could not have survived the rule, however it was reached.
+        const bool wiped_out = result.findings.inverse_zeroed[i] || std::fabs(y[i]) < tiny_threshold;
+        if (x[i] == 0 && !true_zero && wiped_out)
+            result.zeroed.push_back({i / n, i % n, y[i]});
+        if (digits < result.correct_digits) {
+            result.correct_digits = digits;
             result.worst_row = i / n;
             result.worst_column = i % n;
+            result.worst_true_value = y[i];
+            result.worst_entry_condition =
+                true_zero ? std::numeric_limits<double>::infinity() : bounds.terms[i] / std::fabs(y[i]);
         }
     }
-    const double digits = worst == 0 ? float_digits : -std::log10(worst);
-    result.correct_digits = std::isnan(digits) ? 0 : std::clamp(digits, 0.0, float_digits);
+}
+
+// Whether a condition number or a growth of `factor` accounts for the digits lost: the
+// errors of an elimination of order n come to about n x the rounding of a float x factor,
+// give or take a digit.
+bool accounts_for(double factor, double digits_lost, std::size_t n)
+{
+    return std::log10(factor) + std::log10(static_cast<double>(n)) + 1 >= digits_lost;
+}
+
+constexpr double large_growth = 10;
+
+accuracy_cause cause_when_finite(const accuracy& r)
+{
+    const double kept = std::min(r.correct_digits, r.residual_digits);
+    if (kept >= trusted_digits)
+        return accuracy_cause::none;
+    if (!std::isfinite(r.condition))
+        return accuracy_cause::singular;
+    if (!r.zeroed.empty())
+        return accuracy_cause::entries_zeroed;
+    const double lost = float_digits - kept;
+    if (accounts_for(r.condition, lost, r.order))
+        return accuracy_cause::ill_conditioned;
+    const double growth = r.findings.growth();
+    if (growth >= large_growth && accounts_for(growth, lost, r.order))
+        return accuracy_cause::growth;
+    if (accounts_for(r.worst_entry_condition, lost, r.order))
+        return accuracy_cause::small_entry;
+    return r.findings.zeroings > 0 ? accuracy_cause::working_zeroed : accuracy_cause::rounding;
+}
+
+accuracy_cause cause_of(const accuracy& r)
+{
+    if (!r.findings.loaded_finite)
+        return accuracy_cause::input_not_finite;
+    if (r.inverse_finite)
+        return cause_when_finite(r);
+    if (r.findings.first_breakdown && r.findings.first_breakdown->what == breakdown::kind::overflow)
+        return accuracy_cause::overflow;
+    return accuracy_cause::zero_pivot;
 }
 
 } // namespace
@@ -83,7 +182,8 @@ std::optional<std::vector<double>> double_inverse(std::size_t n, const std::vect
                 best = i;
         if (!(m[best * width + j] != 0.0))
             return std::nullopt;
-        swap_rows(m, width, j, best);
+        for (std::size_t c = 0; c < width; ++c)
+            std::swap(m[j * width + c], m[best * width + c]);
         const double pivot = m[j * width + j];
         for (std::size_t c = 0; c < width; ++c)
             m[j * width + c] /= pivot;
@@ -102,49 +202,32 @@ std::optional<std::vector<double>> double_inverse(std::size_t n, const std::vect
     return inverse;
 }
 
-accuracy check_accuracy(std::size_t n, const std::vector<float>& a, const std::vector<float>& x)
+accuracy check_accuracy(std::size_t n, const std::vector<float>& a, const std::vector<float>& x,
+                        const elimination_findings& findings)
 {
     accuracy result;
-    result.residual = residual_of(n, a, x);
+    result.order = n;
+    result.findings = findings;
+    result.findings.inverse_zeroed.resize(n * n, false);
+    measure_residual(n, a, x, result);
     result.inverse_finite = std::all_of(x.begin(), x.end(), [](float v) { return std::isfinite(v); });
-    const auto reference = double_inverse(n, a);
+    const auto reference = findings.loaded_finite ? double_inverse(n, a) : std::nullopt;
     if (!reference) {
         result.condition = std::numeric_limits<double>::infinity();
-        return result;
-    }
-    result.condition = infinity_norm(n, a) * infinity_norm(n, *reference);
-    compare_with(n, x, *reference, result);
-    if (!result.inverse_finite)
         result.correct_digits = 0;
+    } else {
+        result.condition = infinity_norm(n, a) * infinity_norm(n, *reference);
+        compare_with(n, x, *reference, bounds_of(n, a, *reference), result);
+    }
+    result.cause = cause_of(result);
     return result;
 }
 
-bool trustworthy(const accuracy& result)
+accuracy check_accuracy(const elimination_record& record)
 {
-    return result.inverse_finite && std::isfinite(result.condition) && result.correct_digits >= trusted_digits;
+    return check_accuracy(record.order(), record.matrix_a(), record.inverse(), record.findings());
 }
 
-std::string accuracy_verdict(const accuracy& result)
-{
-    char sentence[320];
-    if (!result.inverse_finite)
-        return "Do not use this inverse: it holds inf or nan, because the elimination divided by a zero "
-               "pivot; the matrix is singular, or singular to single precision without row exchanges.";
-    if (!std::isfinite(result.condition))
-        return "Do not use this inverse: the matrix is singular (it has no inverse even in double "
-               "precision), so these numbers come from rounding errors alone.";
-    if (result.correct_digits < trusted_digits) {
-        std::snprintf(sentence, sizeof sentence,
-                      "Do not trust this inverse: its worst entry has only %.1f correct digits, because the "
-                      "matrix is ill-conditioned (condition number %.3g) for single precision without row "
-                      "exchanges.",
-                      result.correct_digits, result.condition);
-        return sentence;
-    }
-    std::snprintf(sentence, sizeof sentence,
-                  "The inverse can be trusted to about %.0f significant digits in every entry.",
-                  std::floor(result.correct_digits));
-    return sentence;
-}
+bool trustworthy(const accuracy& result) { return result.cause == accuracy_cause::none; }
 
 } // namespace torvane

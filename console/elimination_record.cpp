@@ -41,6 +41,7 @@ void elimination_record::elimination_started(const working_matrix& loaded)
     divisors_.clear();
     result_.clear();
     finished_ = false;
+    findings_ = findings_at_start(order_, loaded_);
 }
 
 void elimination_record::pivot_repaired(std::uint32_t, std::uint32_t added_row, float tiny_pivot)
@@ -62,6 +63,7 @@ void elimination_record::pass_ended(std::int32_t step, pass_phase phase, std::ui
     pass_.phase = phase;
     pass_.pivot = pivot;
     pass_.after = entries_of(result);
+    note_pass(findings_, pass_);
     if (sink_)
         sink_(pass_);
     pass_record next;
@@ -75,6 +77,8 @@ void elimination_record::elimination_finished(const working_matrix& result)
 {
     result_ = entries_of(result);
     finished_ = true;
+    // The matrix the normalisation started from is the one the last pass left.
+    note_normalisation(findings_, pass_.before, divisors_, result_);
 }
 
 } // namespace torvane

@@ -2,6 +2,7 @@
 // The elimination as the views tell it: what each pass did and the matrix it left. While
 // a record exists it is the engine's watcher; each finished pass goes to its sink.
 
+#include "elimination_findings.hpp"
 #include "elimination_observer.hpp"
 
 #include <cstdint>
@@ -46,6 +47,7 @@ public:
     const std::vector<float>& divisors() const { return divisors_; } // one per row
     const std::vector<float>& result() const { return result_; }     // [I | A^-1]
     bool finished() const { return finished_; }
+    const elimination_findings& findings() const { return findings_; }
     // The left half of `loaded()` or the right half of `result()`: N x N, row-major.
     std::vector<float> matrix_a() const;
     std::vector<float> inverse() const;
@@ -66,6 +68,7 @@ private:
     std::vector<float> divisors_;
     std::vector<float> result_;
     bool finished_ = false;
+    elimination_findings findings_;
 };
 
 } // namespace torvane

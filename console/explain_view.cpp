@@ -163,13 +163,6 @@ std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t 
 
 std::vector<std::string> accuracy_lines(const accuracy& result, const explain_style& style)
 {
-    char number[64];
-    const auto shown = [&number](double v) {
-        std::snprintf(number, sizeof number, "%.3g", v);
-        return std::string(number);
-    };
-    std::snprintf(number, sizeof number, "%.1f", result.correct_digits);
-    const std::string digits = number;
     const bool fine = trustworthy(result);
     const auto row = [](const std::string& label, const std::string& value) {
         // Padded by characters, not bytes: the signs are two bytes in UTF-8.
@@ -181,11 +174,11 @@ std::vector<std::string> accuracy_lines(const accuracy& result, const explain_st
         " (row " + std::to_string(result.worst_row + 1) + ", column " + std::to_string(result.worst_column + 1) + ")";
     return {
         "accuracy check (in double precision, A as read, X the inverse above)",
-        row(std::string("residual max |A") + (style.unicode ? "\u00B7" : "*") + "X - I|", shown(result.residual)),
+        row(std::string("residual max |A") + (style.unicode ? "\u00B7" : "*") + "X - I|", short_number(result.residual)),
         row(std::string("condition number of A (") + (style.unicode ? "\u221E" : "infinity") + "-norm)",
-            shown(result.condition)),
-        row("correct digits of the worst entry of X", digits + where),
-        "  " + painted(accuracy_verdict(result), fine ? "\x1b[32m" : "\x1b[1;31m", style),
+            short_number(result.condition)),
+        row("correct digits of the worst entry of X", digits_text(result.correct_digits) + where),
+        "  " + painted(accuracy_verdict(result, style.unicode), fine ? "\x1b[32m" : "\x1b[1;31m", style),
     };
 }
 
@@ -224,7 +217,7 @@ void explain_view::show_end(const elimination_record& record)
                 entry_text(record.divisors()[r]) + "\n";
     const std::vector<float> inverse = record.inverse();
     text += "\ninverse X\n" + layout({n, n, 0, inverse, {}}, style_) + "\n";
-    for (const std::string& line : accuracy_lines(check_accuracy(n, record.matrix_a(), inverse), style_))
+    for (const std::string& line : accuracy_lines(check_accuracy(record), style_))
         text += line + "\n";
     emit(text);
 }

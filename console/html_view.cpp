@@ -109,7 +109,7 @@ void html_page::add_pass(std::uint32_t n, const pass_record& pass)
 std::string html_page::finish(const elimination_record& record) const
 {
     const explain_style plain{false, true};
-    const accuracy check = check_accuracy(record.order(), record.matrix_a(), record.inverse());
+    const accuracy check = check_accuracy(record);
     const std::string result = "{\"dv\":" + json_texts(record.divisors()) + ",\"x\":" + json_texts(record.inverse()) +
                                ",\"acc\":" + json_array(accuracy_lines(check, plain), json_string) +
                                ",\"ok\":" + (trustworthy(check) ? "true" : "false") + "}";

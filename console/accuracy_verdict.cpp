@@ -1,0 +1,156 @@
+// The accuracy check's sentence: how far the inverse can be trusted, or why it must not
+// be, in the words of what the run saw. Rows and columns are counted from 1.
+
+#include "accuracy_check.hpp"
+
+#include <charconv>
+#include <cmath>
+
+namespace torvane {
+namespace {
+
+std::string place(std::size_t row, std::size_t column)
+{
+    return "(" + std::to_string(row + 1) + ", " + std::to_string(column + 1) + ")";
+}
+
+std::string counted(std::size_t count, const char* one, const char* many)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string condition_text(const accuracy& r) { return "condition number " + short_number(r.condition); }
+
+std::string step_text(std::int32_t step)
+{
+    return step == 0 ? "the normalisation" : "step " + std::to_string(step);
+}
+
+std::string singular_or_not(const accuracy& r)
+{
+    if (!std::isfinite(r.condition))
+        return "; the matrix is singular.";
+    return "; the matrix is not singular (" + condition_text(r) +
+           "), only singular to single precision without row exchanges.";
+}
+
+std::string zero_pivot_text(const accuracy& r)
+{
+    const auto& b = r.findings.first_breakdown;
+    if (!b)
+        return "Do not use this inverse: it holds inf or nan, because the elimination divided by a zero pivot" +
+               singular_or_not(r);
+    std::string text = "Do not use this inverse: it holds inf or nan, because " + step_text(b->step) +
+                       " divided by a zero pivot in row " + std::to_string(b->row + 1);
+    if (b->pivot_zeroed_in > 0)
+        text += ", which the 1e-6 rule had set to zero in step " + std::to_string(b->pivot_zeroed_in);
+    return text + singular_or_not(r);
+}
+
+std::string overflow_text(const accuracy& r)
+{
+    const breakdown& b = *r.findings.first_breakdown;
+    std::string text = "Do not use this inverse: it holds inf or nan, because " + step_text(b.step) +
+                       " overflowed single precision from finite numbers (";
+    text += b.factor ? "the factor for row " + std::to_string(b.row + 1) + " is " + short_number(*b.factor)
+                     : "in row " + std::to_string(b.row + 1);
+    text += ")";
+    if (!std::isfinite(r.condition))
+        return text + "; the matrix is singular as well.";
+    return text + "; the matrix is not singular (" + condition_text(r) + ").";
+}
+
+std::string first_zeroing_text(const accuracy& r)
+{
+    const zeroing& first = *r.findings.first_zeroing;
+    const std::size_t width = 2 * std::size_t{r.findings.order};
+    return std::string(" to zero during the elimination, ") + (r.findings.zeroings > 1 ? "the first " : "") +
+           "at " + place(first.place / width, first.place % width) +
+           " in step " + std::to_string(first.step);
+}
+
+std::string zeroed_text(const accuracy& r)
+{
+    constexpr std::size_t listed = 4;
+    std::string text = "the 1e-6 rule wiped out " + counted(r.zeroed.size(), "true entry", "true entries") + " of X:";
+    for (std::size_t i = 0; i < std::min(r.zeroed.size(), listed); ++i)
+        text += (i ? ", " : " ") + place(r.zeroed[i].row, r.zeroed[i].column) + " is " +
+                short_number(r.zeroed[i].true_value);
+    if (r.zeroed.size() > listed)
+        text += " and " + std::to_string(r.zeroed.size() - listed) + " more";
+    if (r.findings.zeroings > 0)
+        text += "; it set " + counted(r.findings.zeroings, "entry", "entries") + first_zeroing_text(r);
+    return text;
+}
+
+std::string cause_text(const accuracy& r)
+{
+    const std::string condition = condition_text(r);
+    switch (r.cause) {
+    case accuracy_cause::entries_zeroed: return zeroed_text(r);
+    case accuracy_cause::ill_conditioned:
+        return "the matrix is ill-conditioned (" + condition + ") for single precision";
+    case accuracy_cause::growth:
+        return "without row exchanges the working grew to " + short_number(r.findings.growth()) +
+               " times the largest entry of A, though the " + condition + " is modest";
+    case accuracy_cause::small_entry:
+        return "that entry, " + short_number(r.worst_true_value) +
+               ", is a small difference of much larger terms (its own condition number " +
+               short_number(r.worst_entry_condition) + "; the matrix's is " + short_number(r.condition) + ")";
+    case accuracy_cause::working_zeroed:
+        return "the 1e-6 rule set " + counted(r.findings.zeroings, "entry", "entries") + first_zeroing_text(r) +
+               ", though the " + condition + " is modest";
+    default:
+        return "rounding errors in single precision without row exchanges add up (" + condition +
+               ", growth " + short_number(r.findings.growth()) + ")";
+    }
+}
+
+std::string not_trusted_text(const accuracy& r, bool unicode)
+{
+    std::string text = "Do not trust this inverse: ";
+    // The residual is named when it is what fails, or when A.X is far from I outright.
+    const bool residual_large = r.residual_digits < trusted_digits &&
+                                (r.correct_digits >= trusted_digits || !(r.residual < std::pow(10.0, -trusted_digits)));
+    if (residual_large)
+        text += std::string(unicode ? "A\u00B7X" : "A*X") + " misses I by up to " + short_number(r.residual);
+    if (r.correct_digits < trusted_digits)
+        text += std::string(residual_large ? ", and its" : "its") + " worst entry has only " +
+                digits_text(r.correct_digits) + " correct digits";
+    return text + ", because " + cause_text(r) + ".";
+}
+
+} // namespace
+
+std::string short_number(double value)
+{
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 3).ptr);
+}
+
+std::string digits_text(double digits)
+{
+    char text[32];
+    // + 0.0 turns a -0 into +0.
+    const double shown = std::max(0.0, digits) + 0.0;
+    return std::string(text, std::to_chars(text, text + sizeof text, shown, std::chars_format::fixed, 1).ptr);
+}
+
+std::string accuracy_verdict(const accuracy& r, bool unicode)
+{
+    switch (r.cause) {
+    case accuracy_cause::none:
+        return "The inverse can be trusted to about " +
+               std::to_string(static_cast<int>(std::min(r.correct_digits, r.residual_digits))) +
+               " significant digits in every entry.";
+    case accuracy_cause::input_not_finite: return "Do not use this inverse: A as read holds inf or nan.";
+    case accuracy_cause::zero_pivot: return zero_pivot_text(r);
+    case accuracy_cause::overflow: return overflow_text(r);
+    case accuracy_cause::singular:
+        return "Do not use this inverse: the matrix is singular (it has no inverse even in double "
+               "precision), so these numbers come from rounding errors alone.";
+    default: return not_trusted_text(r, unicode);
+    }
+}
+
+} // namespace torvane
