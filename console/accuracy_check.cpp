@@ -157,8 +157,13 @@ accuracy_cause cause_of(const accuracy& r)
 {
     if (!r.findings.loaded_finite)
         return accuracy_cause::input_not_finite;
-    if (r.inverse_finite)
-        return cause_when_finite(r);
+    // A working that held inf or nan is the cause even when the inverse came out finite
+    // (x / inf is 0), unless the inverse is right all the same.
+    if (r.inverse_finite) {
+        const accuracy_cause cause = cause_when_finite(r);
+        if (cause == accuracy_cause::none || !r.findings.first_breakdown)
+            return cause;
+    }
     if (r.findings.first_breakdown && r.findings.first_breakdown->what == breakdown::kind::overflow)
         return accuracy_cause::overflow;
     return accuracy_cause::zero_pivot;

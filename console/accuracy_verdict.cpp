@@ -29,35 +29,37 @@ std::string step_text(std::int32_t step)
 std::string singular_or_not(const accuracy& r)
 {
     if (!std::isfinite(r.condition))
-        return "; the matrix is singular.";
-    return "; the matrix is not singular (" + condition_text(r) +
-           "), only singular to single precision without row exchanges.";
+        return "; the matrix is singular";
+    return "; the matrix is not singular (" + condition_text(r) + ")";
+}
+
+std::string do_not_use(const accuracy& r)
+{
+    return std::string("Do not use this inverse: ") +
+           (r.inverse_finite ? "its working held inf or nan" : "it holds inf or nan") + ", because ";
 }
 
 std::string zero_pivot_text(const accuracy& r)
 {
     const auto& b = r.findings.first_breakdown;
     if (!b)
-        return "Do not use this inverse: it holds inf or nan, because the elimination divided by a zero pivot" +
-               singular_or_not(r);
-    std::string text = "Do not use this inverse: it holds inf or nan, because " + step_text(b->step) +
-                       " divided by a zero pivot in row " + std::to_string(b->row + 1);
+        return do_not_use(r) + "the elimination divided by a zero pivot" + singular_or_not(r) + ".";
+    std::string text = do_not_use(r) + step_text(b->step) + " divided by a zero pivot in row " + std::to_string(b->row + 1);
     if (b->pivot_zeroed_in > 0)
-        text += ", which the 1e-6 rule had set to zero in step " + std::to_string(b->pivot_zeroed_in);
-    return text + singular_or_not(r);
+        return text + ", which the 1e-6 rule had set to zero in step " + std::to_string(b->pivot_zeroed_in) +
+               singular_or_not(r) + ".";
+    text += singular_or_not(r);
+    return text + (std::isfinite(r.condition) ? ", only singular to single precision without row exchanges." : ".");
 }
 
 std::string overflow_text(const accuracy& r)
 {
     const breakdown& b = *r.findings.first_breakdown;
-    std::string text = "Do not use this inverse: it holds inf or nan, because " + step_text(b.step) +
-                       " overflowed single precision from finite numbers (";
+    std::string text = do_not_use(r) + step_text(b.step) + " overflowed single precision from finite numbers (";
     text += b.factor ? "the factor for row " + std::to_string(b.row + 1) + " is " + short_number(*b.factor)
                      : "in row " + std::to_string(b.row + 1);
     text += ")";
-    if (!std::isfinite(r.condition))
-        return text + "; the matrix is singular as well.";
-    return text + "; the matrix is not singular (" + condition_text(r) + ").";
+    return text + singular_or_not(r) + ".";
 }
 
 std::string first_zeroing_text(const accuracy& r)

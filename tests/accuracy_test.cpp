@@ -80,6 +80,9 @@ const accuracy_row accuracy_rows[] = {
      {"(3, 3) is -1.59e-07", "at (2, 2) in step 1"}},
     {"overflow_with_condition_one", "2", "1e-5 3e38 3e38 1e-5", false, cause::overflow,
      {"step 1 overflowed", "row 2 is -inf", "not singular (condition number 1)"}},
+    // x / inf is 0: the inverse comes out finite, but the working overflowed.
+    {"overflow_leaving_a_finite_inverse", "2", "3e38 3e38 -3e38 3e38", false, cause::overflow,
+     {"its working held inf or nan", "step 1 overflowed", "(in row 2)"}},
     {"just_short_of_the_threshold", "3",
      "1.936919 -4.171411 2.485957 1.936868 -4.171806 2.485883 -1.839017 -0.9453861 0.5639071", false,
      cause::ill_conditioned, {"only 2.9 correct digits", "ill-conditioned (condition number 5.56e+04)"}},
