@@ -3,6 +3,7 @@
 
 #include "accuracy_check.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
