@@ -93,6 +93,9 @@ const accuracy_row accuracy_rows[] = {
     {"symmetric", "2", "4 1  1 3", true, cause::none, {"trusted"}},
     {"rotation", "2", "0.6 -0.8  0.8 0.6", true, cause::none, {"trusted"}},
     {"permutation_through_repairs", "3", "0 1 0  0 0 1  1 0 0", true, cause::none, {"7 significant digits"}},
+    // Block triangular: the true entry (1, 3) is 0, which double precision gets only to 3e-17.
+    {"block_triangular", "4", "4.5 4 0 0  0 3 0 0  -1.4 2.430507 9.830507 -5  -1.595 0 0 4.595", true, cause::none,
+     {"trusted"}},
     {"second_difference", "3", "2 -1 0  -1 2 -1  0 -1 2", true, cause::none, {"trusted"}},
     {"singular", "2", "1 2  2 4", false, cause::zero_pivot,
      {"step 2 divided by a zero pivot in row 2", "singular."}},
