@@ -6,10 +6,13 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 if(WIN32)
   install(TARGETS Torvane torvane RUNTIME DESTINATION .)
-  # Read in Notepad: CR LF line ends, and the version filled in.
-  configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_BINARY_DIR}/packaging/README.txt
-    @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
+  # Read in Notepad: CR LF line ends, and the version filled in. The notices are those of
+  # the runtime code linked into both programs, which its licences ask to travel along.
+  foreach(text README.txt THIRD-PARTY-NOTICES.txt)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/${text} ${PROJECT_BINARY_DIR}/packaging/${text}
+      @ONLY NEWLINE_STYLE CRLF)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/${text} DESTINATION .)
+  endforeach()
   return()
 endif()
 
