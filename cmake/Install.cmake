@@ -6,10 +6,13 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 if(WIN32)
   install(TARGETS Torvane torvane RUNTIME DESTINATION .)
-  # Read in Notepad: CR LF line ends, and the version filled in.
-  configure_file(${PROJECT_SOURCE_DIR}/packaging/README.txt ${PROJECT_BINARY_DIR}/packaging/README.txt
-    @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
+  # Read in Notepad: CR LF line ends, and the version filled in. The notices are those of
+  # the runtime code linked into both programs, which its licences ask to travel along.
+  foreach(text README.txt THIRD-PARTY-NOTICES.txt)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/${text} ${PROJECT_BINARY_DIR}/packaging/${text}
+      @ONLY NEWLINE_STYLE CRLF)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/${text} DESTINATION .)
+  endforeach()
   return()
 endif()
 
@@ -21,14 +24,19 @@ include(${CMAKE_CURRENT_LIST_DIR}/ManPage.cmake)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/torvane.bash-completion
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME torvane)
 
-# Debian wants the changelog compressed, and without a time stamp the bytes stay the same.
-set(torvane_changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
-add_custom_command(
-  OUTPUT ${torvane_changelog}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
-  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${torvane_changelog}
-  DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog
-  COMMENT "Compressing the changelog")
-add_custom_target(torvane_changelog ALL DEPENDS ${torvane_changelog})
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright ${torvane_changelog}
+# Debian wants the changelog and the README compressed, and without a time stamp the bytes
+# stay the same. The README is the user's (packaging/README), not the developers'.
+set(torvane_compressed_docs)
+foreach(doc changelog README)
+  set(compressed ${PROJECT_BINARY_DIR}/packaging/${doc}.gz)
+  add_custom_command(
+    OUTPUT ${compressed}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/packaging/${doc} > ${compressed}
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${doc}
+    COMMENT "Compressing packaging/${doc}")
+  list(APPEND torvane_compressed_docs ${compressed})
+endforeach()
+add_custom_target(torvane_compressed_docs ALL DEPENDS ${torvane_compressed_docs})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${torvane_compressed_docs}
   DESTINATION ${torvane_doc_dir})

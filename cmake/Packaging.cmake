@@ -30,7 +30,8 @@ if(WIN32)
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_SECTION math)
+  # Torvane itself is all rights reserved (packaging/copyright), not free software.
+  set(CPACK_DEBIAN_PACKAGE_SECTION non-free/math)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # dpkg-shlibdeps names the libraries the program links against, at their versions.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -1,0 +1,78 @@
+; The Windows installer, Torvane-VERSION-setup.exe, made by scripts/make-installer with
+; makensis -DVERSION=... -DSTAGE=... -DICON=... -DOUTFILE=...
+; STAGE holds what `cmake --install --strip` put there: the two programs, README.txt and
+; THIRD-PARTY-NOTICES.txt.
+;
+; For the user alone, without administrator rights: the programs go to
+; %LOCALAPPDATA%\Programs\Torvane, the Start-menu entry starts Torvane.exe in
+; Documents\Torvane (where mat.data and mat.result are written, so it must be a folder
+; the user may write), and the uninstaller appears in the user's list of apps. /S
+; installs and uninstalls without a window.
+
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Torvane"
+!define WORK_FOLDER "$DOCUMENTS\Torvane"
+
+Name "Torvane ${VERSION}"
+OutFile "${OUTFILE}"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+InstallDir "$LOCALAPPDATA\Programs\Torvane"
+InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
+ShowInstDetails show
+
+VIProductVersion "${VERSION}"
+VIAddVersionKey "ProductName" "Torvane"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "FileDescription" "Torvane ${VERSION} setup"
+VIAddVersionKey "CompanyName" "The Torvane developers"
+VIAddVersionKey "LegalCopyright" "Copyright 2026 The Torvane developers. All rights reserved."
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Section "Torvane"
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\Torvane.exe"
+  File "${STAGE}\torvane-cli.exe"
+  File "${STAGE}\README.txt"
+  File "${STAGE}\THIRD-PARTY-NOTICES.txt"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  ; A shortcut starts its program in the output folder current when it is made.
+  CreateDirectory "${WORK_FOLDER}"
+  SetOutPath "${WORK_FOLDER}"
+  CreateShortcut "$SMPROGRAMS\Torvane.lnk" "$INSTDIR\Torvane.exe" "" "$INSTDIR\Torvane.exe" 0 \
+    SW_SHOWNORMAL "" "Invert a matrix and show every pass"
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Torvane ${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Torvane.exe"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "The Torvane developers"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+; Only what the installer put there, by name: mat.data, mat.result and anything else the
+; user keeps in either folder stay, and a folder that still holds them stays with them.
+Section "Uninstall"
+  Delete "$INSTDIR\Torvane.exe"
+  Delete "$INSTDIR\torvane-cli.exe"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\Torvane.lnk"
+  RMDir "${WORK_FOLDER}"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+SectionEnd
