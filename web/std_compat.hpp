@@ -101,8 +101,9 @@ inline std::string plain_text(float value)
                                    (exponent < 0 ? "-" : "+") + (exponent_digits.size() < 2 ? "0" : "") +
                                    exponent_digits;
     std::string fixed;
-    if (exponent >= count - 1)
-        fixed = digits + std::string(static_cast<std::size_t>(exponent - count + 1), '0');
+    if (exponent >= count - 1)  // a whole number: written exactly, as GCC's library does
+        fixed = exponent < 19 ? std::to_string(static_cast<unsigned long long>(std::fabs(value)))
+                              : digits + std::string(static_cast<std::size_t>(exponent - count + 1), '0');
     else if (exponent >= 0)
         fixed = digits.substr(0, static_cast<std::size_t>(exponent + 1)) + "." + digits.substr(static_cast<std::size_t>(exponent + 1));
     else

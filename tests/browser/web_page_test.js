@@ -1,17 +1,20 @@
 // Opens the page scripts/web builds (dist/web/index.html) from disk in the system's
 // headless Chromium and uses it as a program and as a person would: every case of the
 // report corpus through window.torvane.run, byte for byte; the boxes typed into and the
-// button pressed; the downloads; the step view; a phone's width. Nothing may be fetched.
-// Usage: node web_page_test.js PAGE CORPUS_DIR [--measure N ...]
+// button pressed; the downloads; the step view, which must be the very page TORVANE --html
+// writes; a phone's width. Nothing may be fetched.
+// Usage: node web_page_test.js PAGE CORPUS_DIR TORVANE
 'use strict';
 const assert = require('node:assert/strict');
-const crypto = require('node:crypto');
+const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const puppeteer = require('puppeteer-core');
 
-const [pageFile, corpus, ...rest] = process.argv.slice(2);
+const [pageFile, corpusDir, program] = process.argv.slice(2);
+const corpus = path.resolve(corpusDir);
+const torvane = path.resolve(program);
 const pageUrl = 'file://' + path.resolve(pageFile);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
 
@@ -48,9 +51,23 @@ async function openPage(browser, width = 900) {
 async function runInPage(page, dimension, data) {
   const answer = await page.evaluate(async (d, t) => {
     const result = await window.torvane.run(Uint8Array.from(d), Uint8Array.from(t));
-    return { status: result.status, report: Array.from(result.report), data: Array.from(result.data) };
+    return { ...result, report: Array.from(result.report), data: Array.from(result.data) };
   }, [...dimension], [...data]);
-  return { status: answer.status, report: Buffer.from(answer.report), data: Buffer.from(answer.data) };
+  return { ...answer, report: Buffer.from(answer.report), data: Buffer.from(answer.data) };
+}
+
+// The page `torvane --html` writes for the case, or null when the order is beyond its limit.
+function nativeWorkingPage(dir, dimension) {
+  const page = path.join(work, 'working.html');
+  fs.rmSync(page, { force: true });
+  try {
+    execFileSync(torvane, ['--html', page, '--dimension', dimension.toString('latin1'), '--data-file', path.join(dir, 'data')],
+      { cwd: work, stdio: 'ignore' });
+  } catch (refused) {
+    if (refused.status === 2) return null;  // an order beyond the limit of --html
+    throw refused;
+  }
+  return fs.readFileSync(page, 'utf8');
 }
 
 async function checkCorpus(page) {
@@ -67,6 +84,9 @@ async function checkCorpus(page) {
       const expected = fs.readFileSync(path.join(dir, 'mat.result'));
       assert.ok(answer.report.equals(expected), `${name}: the report differs from the corpus's (${answer.report.length} bytes, ${expected.length} expected)`);
       assert.equal(answer.status, expected.length ? 'completed' : 'no_order', name);
+      // The step view is the page of --html, from the same code: the same text.
+      if (answer.status === 'completed' && !dimension.includes(0))
+        assert.equal(answer.working, nativeWorkingPage(dir, dimension), `${name}: the step view differs from --html's page`);
     } else {
       const [size, hash] = fs.readFileSync(path.join(dir, 'mat.result.fnv1a'), 'utf8').trim().split(/\s+/);
       assert.equal(answer.report.length, Number(size), name);
