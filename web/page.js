@@ -71,9 +71,10 @@
   }
 
   let queue = Promise.resolve();
-  // One press: resolves to { report, data, status, order, ... } once the run is over.
-  function run(dimensionText, dataText, onStep) {
-    const press = { dimension: boxBytes(dimensionText), data: boxBytes(dataText) };
+  // One press: resolves to { report, data, status, order, ... } once the run is over;
+  // with `working` also the step view's page, for an order it can show.
+  function run(dimensionText, dataText, { working = false, onStep = null } = {}) {
+    const press = { dimension: boxBytes(dimensionText), data: boxBytes(dataText), working };
     const done = queue.then(() => new Promise(resolve => {
       if (!worker) startWorker();
       current = { resolve, onStep };
@@ -82,7 +83,7 @@
     queue = done.catch(() => {});
     return done;
   }
-  window.torvane = { run: (dimensionText, dataText) => run(dimensionText, dataText) };
+  window.torvane = { run: (dimensionText, dataText, options) => run(dimensionText, dataText, { working: Boolean(options && options.working) }) };
 
   // --- The dialog. ---
   const gbk = new TextDecoder('gbk');
@@ -158,7 +159,7 @@
     box('compute').disabled = true;
     box('progress').textContent = '计算中… computing';
     try {
-      show(await run(box('dimension').value, box('data').value, progress));
+      show(await run(box('dimension').value, box('data').value, { working: true, onStep: progress }));
     } finally {
       box('progress').textContent = '';
       box('compute').disabled = false;

@@ -1,8 +1,9 @@
 // The page's side of a press of the compute button. The page's worker hands over the two
 // box texts; the run is the dialog's own compute run, on the worker's in-memory file
 // system, so "mat.data" and "mat.result" get the bytes the desktop programs write. The
-// worker reads both files from there afterwards. A run of an order the step view can
-// show also writes that view, the page `torvane --html` writes, to "working.html".
+// worker reads both files from there afterwards. Asked for, a run of an order the step
+// view can show also writes that view, the page `torvane --html` writes, to "working.html"
+// (at N = 100 recording it takes longer than the run itself).
 
 #include "compute_run.hpp"
 #include "elimination_record.hpp"
@@ -23,6 +24,12 @@
 EM_JS(void, tell_worker_step, (std::int32_t step, std::int32_t total_steps), {
     if (Module.onStep)
         Module.onStep(step, total_steps);
+});
+
+// Before the run: the order it will have, so the worker can make room for the report.
+EM_JS(void, tell_worker_order, (std::int32_t order), {
+    if (Module.onOrder)
+        Module.onOrder(order);
 });
 
 namespace torvane {
@@ -111,10 +118,11 @@ char* copy_for_caller(const std::string& text)
 } // namespace
 } // namespace torvane
 
-// Runs one press with the box texts (bytes, NULs included). Returns the answer's lines in
-// memory the caller frees.
+// Runs one press with the box texts (bytes, NULs included), with the step view when
+// `with_working` asks for it and the order allows it. Returns the answer's lines in memory
+// the caller frees.
 extern "C" EMSCRIPTEN_KEEPALIVE char* torvane_page_run(const char* dimension, std::size_t dimension_size,
-                                                       const char* data, std::size_t data_size)
+                                                       const char* data, std::size_t data_size, int with_working)
 {
     using namespace torvane;
     page_seam seam({dimension, dimension_size}, {data, data_size});
@@ -122,8 +130,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* torvane_page_run(const char* dimension, st
     if (order > largest_page_order)
         return copy_for_caller("too_large_for_page\n" + std::to_string(order) + "\n" +
                                std::to_string(largest_page_order) + "\n");
+    tell_worker_order(order);
     on_step_written = tell_page_step;
-    const run_status status = run_watched(seam, order > 0 && order <= largest_html_order);
+    const run_status status = run_watched(seam, with_working != 0 && order > 0 && order <= largest_html_order);
     on_step_written = nullptr;
     return copy_for_caller(answer_lines(status));
 }

@@ -50,7 +50,7 @@ async function openPage(browser, width = 900) {
 // torvane.run in the page, with the corpus case's box texts as bytes.
 async function runInPage(page, dimension, data) {
   const answer = await page.evaluate(async (d, t) => {
-    const result = await window.torvane.run(Uint8Array.from(d), Uint8Array.from(t));
+    const result = await window.torvane.run(Uint8Array.from(d), Uint8Array.from(t), { working: true });
     return { ...result, report: Array.from(result.report), data: Array.from(result.data) };
   }, [...dimension], [...data]);
   return { ...answer, report: Buffer.from(answer.report), data: Buffer.from(answer.data) };
