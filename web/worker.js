@@ -120,5 +120,10 @@ onmessage = async ({ data: press }) => {
     engine = null;
     done = { status: 'out_of_page_memory', order: 0, error: String(error), report: new Uint8Array(0), data: new Uint8Array(0) };
   }
-  postMessage({ done }, [done.report.buffer, done.data.buffer]);
+  try {
+    postMessage({ done }, [done.report.buffer, done.data.buffer]);
+  } catch (tooLarge) {
+    postMessage({ done: { status: 'out_of_page_memory', order: done.order, error: String(tooLarge),
+      report: new Uint8Array(0), data: new Uint8Array(0) } });
+  }
 };

@@ -73,6 +73,17 @@ async function checkTyped(browser, openPage, work) {
   await page.waitForFunction(() => document.getElementById('message').textContent !== '');
   assert.equal(await value(page, 'result'), reportText('backward_phase'));
 
+  // The boxes' texts are kept in GBK, as the dialog keeps them: a full-width 2 typed into
+  // the dimension box is no order, and mat.data holds its two GBK bytes.
+  const gbkCase = 'no_order_full_width_gbk';
+  await typeInto(page, 'dimension', new TextDecoder('gbk').decode(corpusFile(gbkCase, 'dimension')));
+  await typeInto(page, 'data', corpusFile(gbkCase, 'data').toString('latin1'));
+  await page.click('#compute');
+  await page.waitForFunction(() => !document.getElementById('compute').disabled);
+  const gbkTyped = Buffer.concat([corpusFile(gbkCase, 'dimension'), Buffer.from('\n'), corpusFile(gbkCase, 'data')]);
+  assert.ok((await download(page, 'download-data', folder, 'mat.data')).equals(gbkTyped));
+  assert.equal(await value(page, 'result'), reportText('backward_phase'));
+
   // Enter in the dimension box computes too.
   await typeInto(page, 'data', '0 2 1\n1 1 1\n2 1 0');
   await typeInto(page, 'dimension', '3');
