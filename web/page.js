@@ -58,7 +58,7 @@
   }
   function boxBytes(text) {
     if (text instanceof Uint8Array) return text;
-    text = String(text);
+    text = text === undefined || text === null ? '' : String(text);  // a missing box is an empty one
     if (/^[\x00-\x7f]*$/.test(text)) return Uint8Array.from(text, c => c.charCodeAt(0));
     const bytes = [];
     for (const c of text) {
