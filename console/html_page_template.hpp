@@ -115,7 +115,8 @@ function show(k) {
     k === 0 ? "start" : k === last ? "result" : "step " + k + " of " + T.steps.length;
   document.getElementById("prev").disabled = k === 0;
   document.getElementById("next").disabled = k === last;
-  if (location.hash !== "#step=" + k) history.replaceState(null, "", "#step=" + k);
+  // Shown inside another page (the web page's step view) it has no address of its own.
+  if (location.hash !== "#step=" + k && location.href !== "about:srcdoc") history.replaceState(null, "", "#step=" + k);
 }
 function fromAddress() {
   const m = /^#step=(\d+)$/.exec(location.hash);

@@ -9,10 +9,7 @@
 #include <cstring>
 
 namespace torvane {
-namespace {
 
-// N as the engine will read it from the dimension text, a line feed and the data text;
-// 0 when there is none. A blank dimension text leaves N to the data text.
 std::int32_t order_of(const std::string& dimension, const std::string& data)
 {
     std::int32_t n = 0;
@@ -26,6 +23,8 @@ std::int32_t order_of(const std::string& dimension, const std::string& data)
                ? n
                : 0;
 }
+
+namespace {
 
 bool write_whole_file(const std::string& path, const std::string& text)
 {

@@ -14,6 +14,10 @@
 
 namespace torvane {
 
+// N as the engine will read it from the dimension text, a line feed and the data text;
+// 0 when there is none. A blank dimension text leaves N to the data text.
+std::int32_t order_of(const std::string& dimension, const std::string& data);
+
 class working_views {
 public:
     // Starts watching when the options ask for a view.

@@ -1,5 +1,17 @@
 #include "send_file_range.hpp"
 
+#ifdef __EMSCRIPTEN__
+
+namespace torvane {
+
+// The page's in-memory file system moves no bytes between files by itself: the caller
+// copies them through its own buffer.
+send_result send_file_range(int, int, std::uint64_t) { return send_result::not_supported; }
+
+} // namespace torvane
+
+#else
+
 #include <algorithm>
 #include <cerrno>
 
@@ -49,3 +61,5 @@ send_result send_file_range(int source, int target, std::uint64_t bytes)
 }
 
 } // namespace torvane
+
+#endif

@@ -1,0 +1,81 @@
+// Times the same run in the page (window.torvane.run in headless Chromium, the worker's
+// messages and the report's handing over included) and in the console program
+// (torvane --raw to /dev/null), on the same matrix: integers from -9 to 9, the diagonal
+// nonzero. Prints the median of three of each. Measures only; checks nothing.
+// Usage: node web_measure.js PAGE TORVANE N [N ...]
+'use strict';
+const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const puppeteer = require('puppeteer-core');
+
+const [pageFile, program, ...orders] = process.argv.slice(2);
+const torvane = path.resolve(program);
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-measure-'));
+
+function matrixText(n) {
+  let seed = 20261206;
+  const rows = [];
+  for (let r = 0; r < n; r++) {
+    const row = [];
+    for (let c = 0; c < n; c++) {
+      seed = (seed * 1103515245 + 12345) % 2147483648;
+      const value = (seed >> 8) % 19 - 9;
+      row.push(r === c && value === 0 ? 1 : value);
+    }
+    rows.push(row.join(' '));
+  }
+  return rows.join('\r\n');
+}
+
+const median = times => times.sort((a, b) => a - b)[Math.floor(times.length / 2)];
+
+function nativeMilliseconds(n, dataFile) {
+  const start = process.hrtime.bigint();
+  execFileSync('sh', ['-c', `"${torvane}" --raw --dimension ${n} --data-file "${dataFile}" > /dev/null`], { cwd: work });
+  return Number(process.hrtime.bigint() - start) / 1e6;
+}
+
+async function main() {
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-chromium-')),
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync'],
+  });
+  try {
+    const page = await browser.newPage();
+    await page.goto('file://' + path.resolve(pageFile));
+    await page.waitForSelector('body[data-ready=yes]');
+    await page.evaluate(() => window.torvane.run('1', '1'));  // the engine loaded once
+    for (const order of orders.map(Number)) {
+      const data = matrixText(order);
+      const dataFile = path.join(work, 'matrix.txt');
+      fs.writeFileSync(dataFile, data);
+      const inPage = [], native = [];
+      let status = '', bytes = 0;
+      for (let i = 0; i < 3; i++) {
+        const run = await page.evaluate(async (n, text) => {
+          const start = performance.now();
+          const answer = await window.torvane.run(String(n), text);
+          return { ms: performance.now() - start, status: answer.status, bytes: answer.report.length };
+        }, order, data);
+        inPage.push(run.ms);
+        ({ status, bytes } = run);
+        if (status !== 'completed') break;
+        native.push(nativeMilliseconds(order, dataFile));
+      }
+      console.log(`N=${order}: ${status}, report ${(bytes / 1048576).toFixed(1)} MB; page ${median(inPage).toFixed(0)} ms,` +
+        ` console ${native.length ? median(native).toFixed(0) + ' ms' : '-'}`);
+    }
+  } finally {
+    await browser.close();
+  }
+}
+
+main().catch(error => {
+  console.error(error);
+  process.exit(1);
+});

@@ -1,0 +1,124 @@
+// Opens the page scripts/web builds (dist/web/index.html) from disk in the system's
+// headless Chromium and uses it as a program and as a person would: every case of the
+// report corpus through window.torvane.run, byte for byte; the boxes typed into and the
+// button pressed; the downloads; the step view, which must be the very page TORVANE --html
+// writes; a phone's width. Nothing may be fetched.
+// Usage: node web_page_test.js PAGE CORPUS_DIR TORVANE
+'use strict';
+const assert = require('node:assert/strict');
+const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const puppeteer = require('puppeteer-core');
+
+const [pageFile, corpusDir, program] = process.argv.slice(2);
+const corpus = path.resolve(corpusDir);
+const torvane = path.resolve(program);
+const pageUrl = 'file://' + path.resolve(pageFile);
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
+
+// 64-bit FNV-1a, as the corpus gives for reports too large to keep.
+function fnv1a(bytes) {
+  let hash = 0xcbf29ce484222325n;
+  for (const byte of bytes) hash = BigInt.asUintN(64, (hash ^ BigInt(byte)) * 0x100000001b3n);
+  return hash.toString(16).padStart(16, '0');
+}
+
+async function openPage(browser, width = 900) {
+  const page = await browser.newPage();
+  const problems = [];
+  page.on('pageerror', error => problems.push(String(error)));
+  page.on('console', message => message.type() === 'error' && problems.push(message.text()));
+  // Anything asked of the network or the disk but the page itself and the worker's
+  // script, which the page makes from its own text.
+  const asked = url => {
+    if (url !== pageUrl && !url.startsWith('blob:')) problems.push('fetched ' + url.slice(0, 80));
+  };
+  page.on('request', request => asked(request.url()));
+  // The worker's requests (its engine loading itself, say) do not pass through the page.
+  page.on('workercreated', worker => {
+    worker.client.on('Network.requestWillBeSent', event => asked(event.request.url));
+    worker.client.send('Network.enable').catch(error => problems.push('cannot watch the worker: ' + error.message));
+  });
+  await page.setViewport({ width, height: 800 });
+  await page.goto(pageUrl);
+  await page.waitForSelector('body[data-ready=yes]');
+  return { page, problems };
+}
+
+// torvane.run in the page, with the corpus case's box texts as bytes.
+async function runInPage(page, dimension, data) {
+  const answer = await page.evaluate(async (d, t) => {
+    const result = await window.torvane.run(Uint8Array.from(d), Uint8Array.from(t), { working: true });
+    return { ...result, report: Array.from(result.report), data: Array.from(result.data) };
+  }, [...dimension], [...data]);
+  return { ...answer, report: Buffer.from(answer.report), data: Buffer.from(answer.data) };
+}
+
+// The page `torvane --html` writes for the case, or null when the order is beyond its limit.
+function nativeWorkingPage(dir, dimension) {
+  const page = path.join(work, 'working.html');
+  fs.rmSync(page, { force: true });
+  try {
+    execFileSync(torvane, ['--html', page, '--dimension', dimension.toString('latin1'), '--data-file', path.join(dir, 'data')],
+      { cwd: work, stdio: 'ignore' });
+  } catch (refused) {
+    if (refused.status === 2) return null;  // an order beyond the limit of --html
+    throw refused;
+  }
+  return fs.readFileSync(page, 'utf8');
+}
+
+async function checkCorpus(page) {
+  const cases = fs.readdirSync(corpus).filter(name => fs.statSync(path.join(corpus, name)).isDirectory());
+  assert.ok(cases.length > 40, 'the corpus is there');
+  for (const name of cases) {
+    const dir = path.join(corpus, name);
+    const dimension = fs.readFileSync(path.join(dir, 'dimension'));
+    const data = fs.readFileSync(path.join(dir, 'data'));
+    const answer = await runInPage(page, dimension, data);
+    const expectedData = dimension.length ? Buffer.concat([dimension, Buffer.from('\n'), data]) : Buffer.alloc(0);
+    assert.ok(answer.data.equals(expectedData), `${name}: mat.data holds the box texts`);
+    if (fs.existsSync(path.join(dir, 'mat.result'))) {
+      const expected = fs.readFileSync(path.join(dir, 'mat.result'));
+      assert.ok(answer.report.equals(expected), `${name}: the report differs from the corpus's (${answer.report.length} bytes, ${expected.length} expected)`);
+      assert.equal(answer.status, expected.length ? 'completed' : 'no_order', name);
+      // The step view is the page of --html, from the same code: the same text.
+      if (answer.status === 'completed' && !dimension.includes(0))
+        assert.equal(answer.working, nativeWorkingPage(dir, dimension), `${name}: the step view differs from --html's page`);
+    } else {
+      const [size, hash] = fs.readFileSync(path.join(dir, 'mat.result.fnv1a'), 'utf8').trim().split(/\s+/);
+      assert.equal(answer.report.length, Number(size), name);
+      assert.equal(fnv1a(answer.report), hash.toLowerCase(), name);
+    }
+  }
+  return cases.length;
+}
+
+module.exports = { openPage, runInPage, work };
+
+async function main() {
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-chromium-')),
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync'],
+  });
+  try {
+    const { page, problems } = await openPage(browser);
+    const count = await checkCorpus(page);
+    assert.deepEqual(problems, []);
+    console.log(`${count} corpus cases gave the same bytes in the page`);
+    await require('./web_dialog_test.js').checkDialog(browser, openPage, work);
+  } finally {
+    await browser.close();
+  }
+}
+
+if (require.main === module)
+  main().catch(error => {
+    console.error(error);
+    process.exit(1);
+  });

@@ -1,0 +1,185 @@
+// The page plays the dialog: the two input boxes, the compute button and the result box.
+// The run itself happens in a worker started from the engine's script in this page
+// (nothing is fetched); window.torvane.run is the same press without the boxes.
+'use strict';
+(() => {
+  // The result box shows a report up to this many bytes; beyond it the box holds its
+  // beginning, and the whole report is in the download.
+  const largestShownReport = 4 << 20;
+
+  const box = id => document.getElementById(id);
+
+  // --- The worker: one run at a time, the next press waits for the last. ---
+  let worker = null;
+  let current = null;  // { resolve, onStep } of the run under way
+  function startWorker() {
+    const source = box('torvane-worker').textContent;
+    worker = new Worker(URL.createObjectURL(new Blob([source], { type: 'text/javascript' })));
+    worker.onmessage = ({ data }) => {
+      if (!current) return;
+      if (data.done) {
+        const { resolve } = current;
+        current = null;
+        resolve(data.done);
+      } else if (current.onStep) current.onStep(data.step, data.total);
+    };
+    // A worker the browser stopped (out of memory, say) is replaced for the next run.
+    worker.onerror = event => {
+      event.preventDefault();
+      worker.terminate();
+      worker = null;
+      if (current) {
+        const { resolve } = current;
+        current = null;
+        resolve({ status: 'out_of_page_memory', order: 0, report: new Uint8Array(0), data: new Uint8Array(0) });
+      }
+    };
+  }
+
+  // The box texts as the dialog keeps them: Windows' Chinese code page, GBK. A character
+  // GBK has no code for becomes '?', as it does there.
+  let gbkCodes = null;
+  function gbkTable() {
+    if (gbkCodes) return gbkCodes;
+    gbkCodes = new Map();
+    const decoder = new TextDecoder('gbk', { fatal: true });
+    const pair = new Uint8Array(2);
+    for (let lead = 0x81; lead <= 0xfe; lead++)
+      for (let trail = 0x40; trail <= 0xfe; trail++) {
+        if (trail === 0x7f) continue;
+        pair[0] = lead;
+        pair[1] = trail;
+        try {
+          const text = decoder.decode(pair);
+          if (text.length === 1 && !gbkCodes.has(text)) gbkCodes.set(text, lead << 8 | trail);
+        } catch (notACode) { /* no character there */ }
+      }
+    return gbkCodes;
+  }
+  function boxBytes(text) {
+    if (text instanceof Uint8Array) return text;
+    text = text === undefined || text === null ? '' : String(text);  // a missing box is an empty one
+    if (/^[\x00-\x7f]*$/.test(text)) return Uint8Array.from(text, c => c.charCodeAt(0));
+    const bytes = [];
+    for (const c of text) {
+      const code = c.charCodeAt(0) < 0x80 ? c.charCodeAt(0) : gbkTable().get(c);
+      if (code === undefined) bytes.push(0x3f);
+      else if (code > 0xff) bytes.push(code >> 8, code & 0xff);
+      else bytes.push(code);
+    }
+    return Uint8Array.from(bytes);
+  }
+
+  let queue = Promise.resolve();
+  // One press: resolves to { report, data, status, order, ... } once the run is over;
+  // with `working` also the step view's page, for an order it can show.
+  function run(dimensionText, dataText, { working = false, onStep = null } = {}) {
+    const press = { dimension: boxBytes(dimensionText), data: boxBytes(dataText), working };
+    const done = queue.then(() => new Promise(resolve => {
+      if (!worker) startWorker();
+      current = { resolve, onStep };
+      worker.postMessage(press);
+    }));
+    queue = done.catch(() => {});
+    return done;
+  }
+  window.torvane = { run: (dimensionText, dataText, options) => run(dimensionText, dataText, { working: Boolean(options && options.working) }) };
+
+  // --- The dialog. ---
+  const gbk = new TextDecoder('gbk');
+  let files = { data: null, report: null };
+
+  function download(bytes, name) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+    link.download = name;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  }
+  box('download-data').onclick = () => files.data && download(files.data, 'mat.data');
+  box('download-result').onclick = () => files.report && download(files.report, 'mat.result');
+
+  function megabytes(bytes) { return (bytes / 1048576).toFixed(1) + ' MB'; }
+
+  function showReport(report) {
+    if (report.length <= largestShownReport) {
+      box('result').value = gbk.decode(report);
+      return;
+    }
+    let end = largestShownReport;
+    while (end > 0 && report[end - 1] !== 10) end--;  // whole lines only
+    box('result').value = gbk.decode(report.subarray(0, end)) +
+      '\u2026 报告共 ' + report.length + ' 字节，完整内容请下载 mat.result' +
+      ' (the report is ' + megabytes(report.length) + '; the box shows its beginning: download mat.result for the whole of it)';
+  }
+
+  function showWorking(page) {
+    box('working').classList.toggle('shown', page !== null);
+    box('steps').srcdoc = page || '';
+  }
+
+  function failureText(answer) {
+    switch (answer.status) {
+      case 'failed':
+        return answer.messageChinese + '\n' + answer.message;
+      case 'too_large_for_page':
+        return '维数 ' + answer.order + ' 超出本页面的限度：本页面最多计算 ' + answer.limit + ' 阶矩阵，更大的矩阵请用 torvane 程序。\n' +
+          'an order of ' + answer.order + ' is more than this page can hold: it takes orders up to ' + answer.limit +
+          ' (the report is kept in the browser\'s memory); use the console program torvane for larger matrices';
+      default:
+        return '浏览器没有足够的内存完成这次计算。\n' +
+          'the browser did not give this page the memory the run needs; try a smaller order';
+    }
+  }
+
+  function show(answer) {
+    box('message').textContent = '';
+    if (answer.status === 'completed') {
+      showReport(answer.report);
+      showWorking(answer.working);
+    } else if (answer.status !== 'no_order') {  // no order: the result box keeps its text
+      box('result').value = failureText(answer);
+      showWorking(null);
+    } else {
+      box('message').textContent = '维数不是正数，没有计算。 The order is not a positive number: nothing was computed.';
+    }
+    files = { data: answer.data.length ? answer.data : null, report: answer.status === 'completed' ? answer.report : null };
+    box('download-data').disabled = !files.data;
+    box('download-result').disabled = !files.report;
+  }
+
+  function progress(step, total) {
+    box('progress').textContent = '第 ' + step + ' 步，共 ' + total + ' 步 (step ' + step + ' of ' + total + ')';
+  }
+
+  async function compute() {
+    if (box('compute').disabled) return;
+    box('compute').disabled = true;
+    box('progress').textContent = '计算中… computing';
+    try {
+      show(await run(box('dimension').value, box('data').value, { working: true, onStep: progress }));
+    } finally {
+      box('progress').textContent = '';
+      box('compute').disabled = false;
+    }
+  }
+  box('compute').onclick = compute;
+  box('dimension').addEventListener('keydown', event => {
+    if (event.key === 'Enter') {
+      event.preventDefault();
+      compute();
+    }
+  });
+
+  // The step view's ← and → work from anywhere on the page but the text boxes.
+  document.addEventListener('keydown', event => {
+    const frame = box('steps');
+    if (!box('working').classList.contains('shown') || event.target.matches('input, textarea')) return;
+    const button = { ArrowLeft: 'prev', ArrowRight: 'next' }[event.key];
+    const target = button && frame.contentDocument && frame.contentDocument.getElementById(button);
+    if (target) target.click();
+  });
+  document.body.dataset.ready = 'yes';
+})();

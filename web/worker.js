@@ -1,0 +1,129 @@
+// The page's worker: the engine above runs here, one press of the compute button per
+// message, so the page stays responsive while it computes. Its files ("mat.data",
+// "mat.result", the step view's "working.html") live in memory and are handed to the page
+// after each run; a run's progress goes to the page as it happens.
+'use strict';
+
+// A new instance after a run the engine could not finish (the browser gave it no more
+// memory): whatever that run left half done is gone with it.
+let engine = null;
+
+function copyIn(module, bytes) {
+  const at = module._malloc(bytes.length + 1);
+  if (!at) throw new RangeError('no memory for the box texts');
+  module.HEAPU8.set(bytes, at);
+  return at;
+}
+
+// The text the engine returned at `at`, up to its NUL, as bytes; then frees it.
+function takeAnswer(module, at) {
+  if (!at) throw new RangeError('no memory for the answer');
+  const heap = module.HEAPU8;
+  const end = heap.indexOf(0, at);
+  const bytes = heap.slice(at, end);
+  module._free(at);
+  return bytes;
+}
+
+// The file's bytes, taken out of the in-memory file system, which then lets it go; empty
+// when the run left no such file.
+function takeFile(module, name) {
+  let node;
+  try {
+    node = module.FS.lookupPath(name).node;
+  } catch (missing) {
+    return new Uint8Array(0);
+  }
+  const contents = node.contents ? node.contents.subarray(0, node.usedBytes) : new Uint8Array(0);
+  const bytes = contents.byteLength === contents.buffer.byteLength ? contents : contents.slice();
+  module.FS.unlink(name);
+  return bytes;
+}
+
+// The answer's lines: outcome, order, and for a failure the English and the GBK message
+// (for an order too large for the page: the largest it takes).
+function readAnswer(bytes) {
+  const lines = [];
+  let start = 0;
+  for (let i = 0; i < bytes.length; i++)
+    if (bytes[i] === 10) {
+      lines.push(bytes.subarray(start, i));
+      start = i + 1;
+    }
+  const latin = line => (line ? new TextDecoder().decode(line) : '');
+  const status = latin(lines[0]);
+  if (status === 'too_large_for_page') return { status, order: Number(latin(lines[1])), limit: Number(latin(lines[2])) };
+  return {
+    status,
+    order: Number(latin(lines[1])),
+    message: latin(lines[2]),
+    messageChinese: lines[3] ? new TextDecoder('gbk').decode(lines[3]) : '',
+  };
+}
+
+// Tells the page the step the run is at, at most every tenth of a second.
+function progressReporter() {
+  let last = 0;
+  return (step, total) => {
+    const now = Date.now();
+    if (now - last < 100 && step < total) return;
+    last = now;
+    postMessage({ step, total });
+  };
+}
+
+// Room for the report of order n before the run writes it: the in-memory file system
+// grows a large file an eighth at a time, copying it each time, which at N = 200 took
+// longer than the run. The run finds "mat.result" empty and writes into that room. A
+// report of integers takes about 6 bytes a value; 14 is more than the most a value takes
+// with its blanks, and untouched room costs no memory.
+function makeRoomForReport(module, n) {
+  if (!(n > 50)) return;
+  const bytes = Math.min(2 * n * n * 2 * n * 14, 3.5 * 2 ** 30);
+  try {
+    module.FS.writeFile('mat.result', '');
+    const node = module.FS.lookupPath('mat.result').node;
+    node.contents = new Uint8Array(bytes);
+    node.usedBytes = 0;
+  } catch (noRoom) { /* the file grows as it is written */ }
+}
+
+function runPress(module, press) {
+  const dimension = copyIn(module, press.dimension);
+  const data = copyIn(module, press.data);
+  module.onStep = progressReporter();
+  module.onOrder = n => makeRoomForReport(module, n);
+  let answer;
+  try {
+    answer = takeAnswer(module, module._torvane_page_run(dimension, press.dimension.length, data, press.data.length, press.working ? 1 : 0));
+  } finally {
+    module.onStep = null;
+    module.onOrder = null;
+    module._free(dimension);
+    module._free(data);
+  }
+  const working = takeFile(module, 'working.html');
+  return {
+    ...readAnswer(answer),
+    report: takeFile(module, 'mat.result'),
+    data: takeFile(module, 'mat.data'),
+    working: working.length ? new TextDecoder().decode(working) : null,
+  };
+}
+
+onmessage = async ({ data: press }) => {
+  let done;
+  try {
+    engine = engine || (await createTorvaneEngine({ print() {}, printErr() {} }));
+    done = runPress(engine, press);
+  } catch (error) {
+    engine = null;
+    done = { status: 'out_of_page_memory', order: 0, error: String(error), report: new Uint8Array(0), data: new Uint8Array(0) };
+  }
+  try {
+    postMessage({ done }, [done.report.buffer, done.data.buffer]);
+  } catch (tooLarge) {
+    postMessage({ done: { status: 'out_of_page_memory', order: done.order, error: String(tooLarge),
+      report: new Uint8Array(0), data: new Uint8Array(0) } });
+  }
+};
