@@ -22,7 +22,7 @@ const char* const usage_text =
     "  --raw              print the report byte for byte (GBK labels, CR LF line ends)\n"
     "  --explain          print the working instead of the report: the row operations of\n"
     "                     every pass, aligned matrices, the inverse and an accuracy check\n"
-    "                     (coloured on a terminal unless NO_COLOR is set)\n"
+    "                     (coloured on a terminal unless NO_COLOR is set or TERM=dumb)\n"
     "  --html PAGE        write the working as a web page PAGE, one step at a time\n"
     "                     (orders up to 120; larger pages open too slowly)\n"
     "  --help             show this text\n"
