@@ -1,4 +1,4 @@
-// The eight-at-a-time formatter. Only the functions marked vector_code use AVX2, and they
+// The eight-at-a-time formatter. Only the functions marked TORVANE_AVX2 use AVX2, and they
 // run only after slots_formatted_with_avx2() has found it: the file is compiled for the
 // x86-64 baseline, its tables are built by the compiler, so nothing here runs an AVX2
 // instruction at start-up or in code the linker might share with other files.
@@ -11,7 +11,7 @@
 #include <array>
 #include <bit>
 
-#define vector_code __attribute__((target("avx2")))
+#define TORVANE_AVX2 __attribute__((target("avx2")))
 
 namespace torvane {
 namespace {
@@ -138,7 +138,7 @@ constexpr auto layouts = [] {
 }();
 
 // The high halves of the 32 x 32-bit products of every lane with `factor`.
-vector_code __m256i multiply_high(__m256i lanes, __m256i factor)
+TORVANE_AVX2 __m256i multiply_high(__m256i lanes, __m256i factor)
 {
     const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(lanes, factor), 32);
     const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(lanes, 32), factor);
@@ -146,13 +146,13 @@ vector_code __m256i multiply_high(__m256i lanes, __m256i factor)
 }
 
 // Tens and units of two-digit lanes: t * 103 >> 10 is t / 10 for every t below 100.
-vector_code void split_two_digits(__m256i two, __m256i& tens, __m256i& units)
+TORVANE_AVX2 void split_two_digits(__m256i two, __m256i& tens, __m256i& units)
 {
     tens = _mm256_srli_epi32(_mm256_mullo_epi32(two, _mm256_set1_epi32(103)), 10);
     units = _mm256_sub_epi32(two, _mm256_mullo_epi32(tens, _mm256_set1_epi32(10)));
 }
 
-vector_code __m256i digit_pair(__m256i tens, __m256i units, int shift)
+TORVANE_AVX2 __m256i digit_pair(__m256i tens, __m256i units, int shift)
 {
     const __m256i ascii_zero = _mm256_set1_epi32('0');
     return _mm256_or_si256(_mm256_slli_epi32(_mm256_add_epi32(tens, ascii_zero), shift),
@@ -161,7 +161,7 @@ vector_code __m256i digit_pair(__m256i tens, __m256i units, int shift)
 
 // Six digits of four magnitudes: each times 10^power, exact in double, rounded to the
 // nearest integer, ties to even, by adding and taking away 2^52.
-vector_code __m128i six_digits(__m128 magnitude, __m128i power)
+TORVANE_AVX2 __m128i six_digits(__m128 magnitude, __m128i power)
 {
     const __m256d two_to_52 = _mm256_set1_pd(4503599627370496.0);
     const __m256d scale = _mm256_mask_i32gather_pd(_mm256_setzero_pd(), scales, power,
@@ -172,7 +172,7 @@ vector_code __m128i six_digits(__m128 magnitude, __m128i power)
 
 } // namespace
 
-vector_code void format_eight_into_slots_avx2(const float* values, char* slots)
+TORVANE_AVX2 void format_eight_into_slots_avx2(const float* values, char* slots)
 {
     const __m256 value = _mm256_loadu_ps(values);
     const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), value);
