@@ -4,6 +4,7 @@
 # give the corpus's report bytes (tests/data/reports) on each, its mat.data as on this
 # machine, and the views as this machine shows them: there the formatter takes the
 # one-by-one path, here most likely the vector one, so every difference is a fault.
+# First, no AVX instruction may lie outside the function the run-time check lets run.
 # The order-100 case, a digest, is left to the unit tests.
 # Usage: older_processors.sh TORVANE REPORTS_DIRECTORY
 set -uo pipefail
@@ -15,6 +16,12 @@ cd "$work"
 failures=0 checked=0
 
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+# AVX and later (VEX-encoded, their names begin with "v") only in the function the run-time
+# check enters: any other may run where there is no AVX2, even if no case here reaches it.
+outside=$(objdump -d --no-show-raw-insn -C "$T" | awk '/^[0-9a-f]+ <.*>:$/ { name = $0 }
+  /^ +[0-9a-f]+:\t+v/ && !/\tver[rw]/ && name !~ /<torvane::format_eight_into_slots_avx2\(/ { print name }' | sort -u)
+[ -z "$outside" ] || fail "AVX instructions outside the AVX2 formatter, in: $outside"
 
 # The status, standard output and mat.data of one run, in DIRECTORY: run DIRECTORY [qemu-x86_64 -cpu CPU] ARGS...
 run() {
