@@ -5,7 +5,6 @@
 # machine, and the views as this machine shows them: there the formatter takes the
 # one-by-one path, here most likely the vector one, so every difference is a fault.
 # First, no AVX instruction may lie outside the function the run-time check lets run.
-# The order-100 case, a digest, is left to the unit tests.
 # Usage: older_processors.sh TORVANE REPORTS_DIRECTORY
 set -uo pipefail
 T=$(realpath "$1") reports=$(realpath "$2")
@@ -33,17 +32,19 @@ run() {
 for cpu in Nehalem qemu64; do
   on_cpu=(qemu-x86_64 -cpu "$cpu")
   for case_dir in "$reports"/*/; do
-    [ -f "$case_dir/mat.result" ] || continue
     name="$cpu/$(basename "$case_dir")"
     checked=$((checked + 1))
     texts=(--dimension "$(cat "$case_dir/dimension")" --data-file "$case_dir/data")
     run "$name/here" "$T" "${texts[@]}" --raw
     run "$name/there" "${on_cpu[@]}" "$T" "${texts[@]}" --raw
+    # A report too large to keep is kept as a digest, which the unit tests hold this machine's to.
+    expected=$case_dir/mat.result
+    [ -f "$expected" ] || expected=$name/here/out
     expected_status=1
-    [ -s "$case_dir/mat.result" ] && expected_status=0
+    [ -s "$expected" ] && expected_status=0
     if [ "$(cat "$name/there/status")" != "$expected_status" ]; then
       fail "$name: exit $(cat "$name/there/status"), expected $expected_status; $(head -c 200 "$name/there/err")"
-    elif ! cmp -s "$name/there/out" "$case_dir/mat.result" || ! cmp -s "$name/there/mat.result" "$case_dir/mat.result"; then
+    elif ! cmp -s "$name/there/out" "$expected" || ! cmp -s "$name/there/mat.result" "$expected"; then
       fail "$name: the report differs from the corpus's"
     elif ! cmp -s "$name/there/mat.data" "$name/here/mat.data"; then
       fail "$name: mat.data differs from this machine's"
