@@ -35,7 +35,6 @@ constexpr float least_float_at_or_above(double power)
     return std::bit_cast<float>(std::bit_cast<std::uint32_t>(nearest) + 1);  // the next float up: power > 0
 }
 
-// For k = -7 .. 6.
 constexpr float power_of_10_thresholds[threshold_count] = {
     least_float_at_or_above(1e-7), least_float_at_or_above(1e-6), least_float_at_or_above(1e-5),
     least_float_at_or_above(1e-4), least_float_at_or_above(1e-3), least_float_at_or_above(1e-2),
