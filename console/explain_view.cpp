@@ -2,6 +2,7 @@
 
 #include "format_value.hpp"
 #include "is_terminal.hpp"
+#include "terminal_text.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -140,8 +141,7 @@ std::string zeroed_line(const pass_record& pass, std::uint32_t n)
 
 explain_style explain_style_for(std::FILE* out, bool unicode)
 {
-    const char* no_colour = std::getenv("NO_COLOR");
-    return {is_terminal(out) && no_colour == nullptr, unicode};
+    return {is_terminal(out) && colour_wanted(), unicode};
 }
 
 std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t n, const explain_style& style)

@@ -18,8 +18,8 @@ struct explain_style {
     bool unicode = true;   // x, / and the like as the proper signs
 };
 
-// Colour only for a terminal, and only when NO_COLOR is not set; plain text otherwise so
-// the output can be saved and compared.
+// Colour only for a terminal, and only where the user wants it (colour_wanted); plain text
+// otherwise so the output can be saved and compared.
 explain_style explain_style_for(std::FILE* out, bool unicode);
 
 // The lines that say what a pass did, each one operation, indented, without line ends.

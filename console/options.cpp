@@ -6,7 +6,7 @@ namespace torvane {
 
 const char* const usage_text =
     "Usage: torvane --dimension TEXT [--data TEXT | --data-file FILE] [--raw | --explain | --html PAGE]\n"
-    "  or:  torvane [--raw | --explain | --html PAGE] FILE\n"
+    "  or:  torvane [--raw | --explain | --html PAGE] [--] FILE\n"
     "\n"
     "Inverts a square matrix by Gauss-Jordan elimination in single precision and prints\n"
     "the matrix [A | I] after every elimination pass, then the inverse. The two texts are\n"
@@ -22,7 +22,7 @@ const char* const usage_text =
     "  --raw              print the report byte for byte (GBK labels, CR LF line ends)\n"
     "  --explain          print the working instead of the report: the row operations of\n"
     "                     every pass, aligned matrices, the inverse and an accuracy check\n"
-    "                     (coloured on a terminal unless NO_COLOR is set)\n"
+    "                     (coloured on a terminal unless NO_COLOR is set or TERM=dumb)\n"
     "  --html PAGE        write the working as a web page PAGE, one step at a time\n"
     "                     (orders up to 120; larger pages open too slowly)\n"
     "  --help             show this text\n"
@@ -69,17 +69,16 @@ bool take_value(const value_option& option, const std::vector<std::string>& argu
     return false;
 }
 
-// The one argument that is not an option: a matrix file, or "-" for standard input.
-bool take_matrix_file(std::string_view argument, parsed_options& parsed)
+// A word that is not an option: a matrix file, or "-" for standard input.
+bool names_a_file(std::string_view argument) { return argument == "-" || argument.substr(0, 1) != "-"; }
+
+void take_matrix_file(std::string_view argument, parsed_options& parsed)
 {
-    if (argument != "-" && argument.substr(0, 1) == "-")
-        return false;
     if (parsed.options.matrix_file)
         parsed.error = "only one matrix file can be given; found '" + *parsed.options.matrix_file + "' and '" +
                        std::string(argument) + "'";
     else
         parsed.options.matrix_file = std::string(argument);
-    return true;
 }
 
 bool take_flag(std::string_view argument, console_options& options)
@@ -118,13 +117,21 @@ void check_combination(parsed_options& parsed)
 parsed_options parse_options(const std::vector<std::string>& arguments)
 {
     parsed_options parsed;
-    for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
-        bool known = take_flag(arguments[i], parsed.options) || take_matrix_file(arguments[i], parsed);
+    std::size_t i = 0;
+    for (; i < arguments.size() && parsed.error.empty() && arguments[i] != "--"; ++i) {
+        bool known = take_flag(arguments[i], parsed.options);
+        if (!known && names_a_file(arguments[i])) {
+            take_matrix_file(arguments[i], parsed);
+            known = true;
+        }
         for (const auto& option : value_options)
             known = known || take_value(option, arguments, i, parsed);
         if (!known)
             parsed.error = "unknown option '" + arguments[i] + "'";
     }
+    // "--" ends the options: a file named "--raw" is then given as "-- --raw".
+    for (++i; i < arguments.size() && parsed.error.empty(); ++i)
+        take_matrix_file(arguments[i], parsed);
     if (parsed.error.empty())
         check_combination(parsed);
     // A matrix file is read as a data file is; only the order comes from it too.

@@ -1,6 +1,7 @@
 #include "terminal_text.hpp"
 
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #ifdef _WIN32
 #include <windows.h>
@@ -41,16 +42,25 @@ terminal_encoding locale_terminal_encoding()
 #else
     std::setlocale(LC_CTYPE, "");
     const char* codeset = nl_langinfo(CODESET);
+    if (codeset == nullptr)
+        return terminal_encoding::other;
     for (const char* gb : {"GBK", "GB18030", "GB2312", "CP936", "EUC-CN"})
-        if (codeset != nullptr && std::strcmp(codeset, gb) == 0)
+        if (std::strcmp(codeset, gb) == 0)
             return terminal_encoding::gbk;
-    return terminal_encoding::utf8;
+    return std::strcmp(codeset, "UTF-8") == 0 ? terminal_encoding::utf8 : terminal_encoding::other;
 #endif
+}
+
+bool colour_wanted()
+{
+    const char* no_colour = std::getenv("NO_COLOR");
+    const char* terminal = std::getenv("TERM");
+    return (no_colour == nullptr || *no_colour == '\0') && (terminal == nullptr || std::strcmp(terminal, "dumb") != 0);
 }
 
 void terminal_text::put_pair(unsigned char lead, unsigned char trail, std::string& out) const
 {
-    if (encoding_ == terminal_encoding::utf8)
+    if (encoding_ != terminal_encoding::gbk)
         for (const auto& character : label_characters)
             if (character.lead == lead && character.trail == trail) {
                 out += character.utf8;

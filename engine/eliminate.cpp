@@ -6,6 +6,7 @@
 #include "state.hpp"
 #include "tiny_entries.hpp"
 
+#include <cmath>
 #include <cstdint>
 
 namespace torvane {
@@ -21,8 +22,18 @@ void add_scaled_row(std::uint32_t dst, std::uint32_t src, float factor)
     const float* source = matrix.row(src);
     const double f = factor;
     // The product of two floats is exact in double, so only the sum rounds before the store.
+    if (std::isfinite(factor) && factor != 0.0f) {
+        // Only a NaN in the source row makes the product NaN, and the sum then keeps it: any
+        // other NaN comes from the target row alone, or from inf - inf.
+        for (std::size_t c = 0; c < width; ++c) {
+            const float sum = static_cast<float>(static_cast<double>(source[c]) * f + static_cast<double>(target[c]));
+            target[c] = source[c] != source[c] ? source[c] : sum;
+        }
+        return;
+    }
     for (std::size_t c = 0; c < width; ++c)
-        target[c] = static_cast<float>(static_cast<double>(source[c]) * f + static_cast<double>(target[c]));
+        target[c] = static_cast<float>(
+            sum_keeping_first_nan(product_keeping_first_nan(source[c], f), static_cast<double>(target[c])));
 }
 
 namespace {

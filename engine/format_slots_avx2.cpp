@@ -1,13 +1,17 @@
-// Compiled with AVX2 enabled; nothing here may run unless slots_formatted_with_avx2().
+// The eight-at-a-time formatter. Only the functions marked TORVANE_AVX2 use AVX2, and they
+// run only after slots_formatted_with_avx2() has found it: the file is compiled for the
+// x86-64 baseline, its tables are built by the compiler, so nothing here runs an AVX2
+// instruction at start-up or in code the linker might share with other files.
 
 #include "format_slots.hpp"
 
-#ifdef __AVX2__
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
 
 #include <array>
-#include <cmath>
-#include <cstring>
+#include <bit>
+
+#define TORVANE_AVX2 __attribute__((target("avx2")))
 
 namespace torvane {
 namespace {
@@ -21,19 +25,22 @@ constexpr int highest_exponent = 5;
 constexpr int lowest_fixed_exponent = -4;  // below it %g writes "1.5e-05"
 constexpr int threshold_count = highest_exponent - lowest_exponent + 2;
 
-// The least float at or above 10^k, for k = -7 .. 6: a float is at least 10^k exactly
-// when it is at least this one.
-const std::array<float, threshold_count> power_of_10_thresholds = [] {
-    const double powers[threshold_count] = {1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
-    std::array<float, threshold_count> thresholds{};
-    for (std::size_t k = 0; k < thresholds.size(); ++k) {
-        float least = static_cast<float>(powers[k]);
-        if (static_cast<double>(least) < powers[k])
-            least = std::nextafter(least, 2 * least);
-        thresholds[k] = least;
-    }
-    return thresholds;
-}();
+// The least float at or above 10^k: a float is at least 10^k exactly when it is at least
+// this one.
+constexpr float least_float_at_or_above(double power)
+{
+    const float nearest = static_cast<float>(power);
+    if (static_cast<double>(nearest) >= power)
+        return nearest;
+    return std::bit_cast<float>(std::bit_cast<std::uint32_t>(nearest) + 1);  // the next float up: power > 0
+}
+
+constexpr float power_of_10_thresholds[threshold_count] = {
+    least_float_at_or_above(1e-7), least_float_at_or_above(1e-6), least_float_at_or_above(1e-5),
+    least_float_at_or_above(1e-4), least_float_at_or_above(1e-3), least_float_at_or_above(1e-2),
+    least_float_at_or_above(1e-1), least_float_at_or_above(1e0),  least_float_at_or_above(1e1),
+    least_float_at_or_above(1e2),  least_float_at_or_above(1e3),  least_float_at_or_above(1e4),
+    least_float_at_or_above(1e5),  least_float_at_or_above(1e6)};
 
 // 10^p for p = 0 .. 12, exact in double: |v| * 10^(5 - e) is then exact too (a 24-bit
 // mantissa times 5^12 needs 52 bits).
@@ -66,20 +73,30 @@ constexpr std::size_t layout_index(int negative, int exponent, int significant)
 // After them, "0" and "-0".
 constexpr int zero_layout = 2 * exponent_count * significant_counts;
 
-const auto layouts = [] {
+// A shuffle byte with its high bit set gives a zero byte.
+constexpr layout empty_layout()
+{
+    layout entry{};
+    for (char& source : entry.shuffle)
+        source = static_cast<char>(0x80);
+    return entry;
+}
+
+constexpr auto layouts = [] {
     std::array<layout, zero_layout + 2> table{};
     for (int negative = 0; negative < 2; ++negative) {
         layout& entry = table[static_cast<std::size_t>(zero_layout + negative)];
-        std::memset(entry.shuffle, 0x80, sizeof entry.shuffle);
+        entry = empty_layout();
         const char zero_text[] = {minus_at, digit_zero_at, blank_at, blank_at};
-        std::memcpy(entry.shuffle, zero_text + 1 - negative, static_cast<std::size_t>(3 + negative));
+        for (int at = 0; at < 3 + negative; ++at)
+            entry.shuffle[at] = zero_text[1 - negative + at];
         entry.length = static_cast<char>(3 + negative);
     }
     for (int negative = 0; negative < 2; ++negative)
         for (int exponent = lowest_exponent; exponent <= highest_exponent; ++exponent)
             for (int significant = 1; significant <= significant_counts; ++significant) {
                 layout& entry = table[layout_index(negative, exponent, significant)];
-                std::memset(entry.shuffle, 0x80, sizeof entry.shuffle);
+                entry = empty_layout();
                 int at = 0;
                 const auto take = [&](int source) { entry.shuffle[at++] = static_cast<char>(source); };
                 if (negative)
@@ -120,7 +137,7 @@ const auto layouts = [] {
 }();
 
 // The high halves of the 32 x 32-bit products of every lane with `factor`.
-__m256i multiply_high(__m256i lanes, __m256i factor)
+TORVANE_AVX2 __m256i multiply_high(__m256i lanes, __m256i factor)
 {
     const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(lanes, factor), 32);
     const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(lanes, 32), factor);
@@ -128,22 +145,33 @@ __m256i multiply_high(__m256i lanes, __m256i factor)
 }
 
 // Tens and units of two-digit lanes: t * 103 >> 10 is t / 10 for every t below 100.
-void split_two_digits(__m256i two, __m256i& tens, __m256i& units)
+TORVANE_AVX2 void split_two_digits(__m256i two, __m256i& tens, __m256i& units)
 {
     tens = _mm256_srli_epi32(_mm256_mullo_epi32(two, _mm256_set1_epi32(103)), 10);
     units = _mm256_sub_epi32(two, _mm256_mullo_epi32(tens, _mm256_set1_epi32(10)));
 }
 
-__m256i digit_pair(__m256i tens, __m256i units, int shift)
+TORVANE_AVX2 __m256i digit_pair(__m256i tens, __m256i units, int shift)
 {
     const __m256i ascii_zero = _mm256_set1_epi32('0');
     return _mm256_or_si256(_mm256_slli_epi32(_mm256_add_epi32(tens, ascii_zero), shift),
                            _mm256_slli_epi32(_mm256_add_epi32(units, ascii_zero), shift + 8));
 }
 
+// Six digits of four magnitudes: each times 10^power, exact in double, rounded to the
+// nearest integer, ties to even, by adding and taking away 2^52.
+TORVANE_AVX2 __m128i six_digits(__m128 magnitude, __m128i power)
+{
+    const __m256d two_to_52 = _mm256_set1_pd(4503599627370496.0);
+    const __m256d scale = _mm256_mask_i32gather_pd(_mm256_setzero_pd(), scales, power,
+                                                   _mm256_castsi256_pd(_mm256_set1_epi64x(-1)), 8);
+    const __m256d scaled = _mm256_mul_pd(_mm256_cvtps_pd(magnitude), scale);
+    return _mm256_cvttpd_epi32(_mm256_sub_pd(_mm256_add_pd(scaled, two_to_52), two_to_52));
+}
+
 } // namespace
 
-void format_eight_into_slots_avx2(const float* values, char* slots)
+TORVANE_AVX2 void format_eight_into_slots_avx2(const float* values, char* slots)
 {
     const __m256 value = _mm256_loadu_ps(values);
     const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), value);
@@ -158,15 +186,9 @@ void format_eight_into_slots_avx2(const float* values, char* slots)
     const __m256i power =
         _mm256_min_epi32(_mm256_max_epi32(in_range_power, _mm256_setzero_si256()), _mm256_set1_epi32(largest_scale));
 
-    // Six digits: the magnitude times 10^(5 - e), exact in double, rounded to the nearest
-    // integer, ties to even, by adding and taking away 2^52.
-    const __m256d two_to_52 = _mm256_set1_pd(4503599627370496.0);
-    const auto digits_of = [&](__m128 half, __m128i half_power) {
-        const __m256d scaled = _mm256_mul_pd(_mm256_cvtps_pd(half), _mm256_mask_i32gather_pd(_mm256_setzero_pd(), scales, half_power, _mm256_castsi256_pd(_mm256_set1_epi64x(-1)), 8));
-        return _mm256_cvttpd_epi32(_mm256_sub_pd(_mm256_add_pd(scaled, two_to_52), two_to_52));
-    };
-    __m256i digits = _mm256_set_m128i(digits_of(_mm256_extractf128_ps(magnitude, 1), _mm256_extracti128_si256(power, 1)),
-                                      digits_of(_mm256_castps256_ps128(magnitude), _mm256_castsi256_si128(power)));
+    // Six digits: the magnitude times 10^(5 - e).
+    __m256i digits = _mm256_set_m128i(six_digits(_mm256_extractf128_ps(magnitude, 1), _mm256_extracti128_si256(power, 1)),
+                                      six_digits(_mm256_castps256_ps128(magnitude), _mm256_castsi256_si128(power)));
     // 999999.5 and the like round up to the next power of ten.
     const __m256i carried = _mm256_cmpeq_epi32(digits, _mm256_set1_epi32(1'000'000));
     digits = _mm256_blendv_epi8(digits, _mm256_set1_epi32(100'000), carried);
@@ -230,7 +252,7 @@ void format_eight_into_slots_avx2(const float* values, char* slots)
 
 } // namespace torvane
 
-#else  // a build without AVX2 never calls it, but links it
+#else  // elsewhere slots_formatted_with_avx2() is false: never called, but linked
 
 namespace torvane {
 

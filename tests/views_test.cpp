@@ -3,6 +3,8 @@
 
 #include "shell_run.hpp"
 
+#include <algorithm>
+
 namespace torvane::testing {
 namespace {
 
@@ -52,11 +54,14 @@ struct colour_case {
     bool coloured;
 };
 
-// `script` gives the program a terminal as its standard output.
+// `script` gives the program a terminal as its standard output. NO_COLOR counts only when
+// it holds a value; TERM=dumb is a terminal without colours.
+const std::string on_terminal = "script -qec \"TORVANE --explain " + example_arguments + "\" /dev/null";
 const colour_case colour_cases[] = {
-    {"terminal", "unset NO_COLOR; script -qec \"TORVANE --explain " + example_arguments + "\" /dev/null", true},
-    {"terminal_with_no_color", "NO_COLOR=1 script -qec \"TORVANE --explain " + example_arguments + "\" /dev/null",
-     false},
+    {"terminal", "unset NO_COLOR; TERM=xterm " + on_terminal, true},
+    {"terminal_with_no_color", "NO_COLOR=1 TERM=xterm " + on_terminal, false},
+    {"terminal_with_empty_no_color", "NO_COLOR= TERM=xterm " + on_terminal, true},
+    {"dumb_terminal", "unset NO_COLOR; TERM=dumb " + on_terminal, false},
     {"pipe", "unset NO_COLOR; TORVANE --explain " + example_arguments + " | cat", false},
 };
 
@@ -71,6 +76,17 @@ TEST_P(explain_colour, only_on_a_terminal_without_no_color)
 
 INSTANTIATE_TEST_SUITE_P(outputs, explain_colour, ::testing::ValuesIn(colour_cases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The signs of the working are plain ASCII where the locale's character set is not UTF-8.
+TEST_F(views, explain_signs_follow_the_locale_character_set)
+{
+    const finished ascii = run("LC_ALL=C TORVANE --explain " + example_arguments);
+    EXPECT_NE(ascii.out.find("row 3 += -1 x row 1"), std::string::npos) << ascii.out;
+    EXPECT_TRUE(std::ranges::all_of(ascii.out, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        << ascii.out;
+    const finished utf8 = run("LC_ALL=C.UTF-8 TORVANE --explain " + example_arguments);
+    EXPECT_NE(utf8.out.find("row 3 += -1 \u00D7 row 1"), std::string::npos) << utf8.out;
+}
 
 struct matrix_file_case {
     const char* name;
