@@ -5,6 +5,8 @@
 // that build: GCC's library has them all), so the code stays the same for every platform.
 // Reading goes through the C library's strtof/strtod, which round correctly as from_chars
 // does; the results and errors are those of GCC's library for the tokens the engine gives.
+// A double with a precision is written in the general and fixed forms only, the two the
+// accuracy check's sentences use.
 
 #ifdef __cplusplus
 #include <version>
@@ -111,6 +113,78 @@ inline std::string plain_text(float value)
     return sign + (scientific.size() < fixed.size() ? scientific : fixed);
 }
 
+
+// |value| rounded to `count` significant digits (an integer of `count` digits) and the
+// decimal exponent of its first digit; `value` is finite and not zero. long double is
+// binary128 in WebAssembly, so the scaling is exact for the ties that matter.
+inline unsigned long long rounded_digits(double value, int count, int& exponent)
+{
+    const long double magnitude = std::fabs(static_cast<long double>(value));
+    exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+    const long double low = std::pow(10.0L, static_cast<long double>(count - 1));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int scale = count - 1 - exponent;
+        const long double power = std::pow(10.0L, static_cast<long double>(scale < 0 ? -scale : scale));
+        const long double rounded = std::nearbyint(scale < 0 ? magnitude / power : magnitude * power);
+        if (rounded >= low * 10)
+            ++exponent;
+        else if (rounded < low)
+            --exponent;
+        else
+            return static_cast<unsigned long long>(rounded);
+    }
+    return static_cast<unsigned long long>(low);
+}
+
+// What printf's %.{precision}g writes (without '#'), and %.{precision}f for values whose
+// scaled digits fit in 64 bits.
+inline std::string general_text(double value, int precision)
+{
+    const std::string sign = std::signbit(value) ? "-" : "";
+    if (std::isnan(value))
+        return sign + "nan";
+    if (std::isinf(value))
+        return sign + "inf";
+    if (value == 0)
+        return sign + "0";
+    const int count = precision < 1 ? 1 : precision;
+    int exponent = 0;
+    std::string digits = std::to_string(rounded_digits(value, count, exponent));
+    std::string text;
+    if (exponent < -4 || exponent >= count) {
+        while (digits.size() > 1 && digits.back() == '0')
+            digits.pop_back();
+        const std::string power = std::to_string(exponent < 0 ? -exponent : exponent);
+        text = digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "") + "e" +
+               (exponent < 0 ? "-" : "+") + (power.size() < 2 ? "0" : "") + power;
+    } else {
+        if (exponent < 0)
+            digits = std::string(static_cast<std::size_t>(-exponent), '0') + digits;
+        const std::size_t whole = static_cast<std::size_t>(exponent < 0 ? 1 : exponent + 1);
+        std::string fraction = digits.substr(whole);
+        while (!fraction.empty() && fraction.back() == '0')
+            fraction.pop_back();
+        text = digits.substr(0, whole) + (fraction.empty() ? "" : "." + fraction);
+    }
+    return sign + text;
+}
+
+inline std::string fixed_text(double value, int precision)
+{
+    const std::string sign = std::signbit(value) ? "-" : "";
+    if (std::isnan(value) || std::isinf(value))
+        return sign + (std::isnan(value) ? "nan" : "inf");
+    const long double scaled = std::nearbyint(std::fabs(static_cast<long double>(value)) *
+                                              std::pow(10.0L, static_cast<long double>(precision)));
+    if (scaled >= 1e19L)
+        return {};
+    std::string digits = std::to_string(static_cast<unsigned long long>(scaled));
+    if (digits.size() <= static_cast<std::size_t>(precision))
+        digits = std::string(static_cast<std::size_t>(precision) + 1 - digits.size(), '0') + digits;
+    const std::size_t whole = digits.size() - static_cast<std::size_t>(precision);
+    return sign + digits.substr(0, whole) + (precision > 0 ? "." + digits.substr(whole) : "");
+}
+
 } // namespace torvane_std_compat
 
 namespace std {
@@ -131,6 +205,17 @@ inline to_chars_result to_chars(char* first, char* last, float value)
 {
     const string text = torvane_std_compat::plain_text(value);
     if (static_cast<size_t>(last - first) < text.size())
+        return {last, errc::value_too_large};
+    memcpy(first, text.data(), text.size());
+    return {first + text.size(), errc()};
+}
+
+
+inline to_chars_result to_chars(char* first, char* last, double value, chars_format format, int precision)
+{
+    const string text = format == chars_format::fixed ? torvane_std_compat::fixed_text(value, precision)
+                                                      : torvane_std_compat::general_text(value, precision);
+    if (text.empty() || static_cast<size_t>(last - first) < text.size())
         return {last, errc::value_too_large};
     memcpy(first, text.data(), text.size());
     return {first + text.size(), errc()};
