@@ -6,7 +6,9 @@
 #include "explain_view.hpp"
 #include "html_view.hpp"
 #include "options.hpp"
+#include "page_file.hpp"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,9 +22,13 @@ public:
     explicit working_views(const console_options& options);
     bool active() const { return record_ != nullptr; }
 
-    // Why the run must not start, for the user, or empty: a page asked for a larger
-    // order than a page can carry, or to be written over one of the run's own files.
-    std::string refusal(const std::string& dimension, const std::string& data) const;
+    // Before the run: opens the page, so that the run does not start when it cannot be
+    // written or is one of the run's own files. Why not, for the user, or empty.
+    std::string open_page();
+    // The largest order the views can show; a larger one ends the run once N is read.
+    std::int32_t largest_order() const;
+    // Why such a run ended, for the user.
+    std::string order_refusal(std::int32_t order) const;
 
     // Called once, during the run, before the explanation's first pass goes out.
     std::function<void()> before_output;
@@ -37,6 +43,7 @@ private:
     std::optional<std::string> page_path_;
     std::optional<explain_view> explain_;
     html_page page_;
+    page_file page_file_;
     std::unique_ptr<elimination_record> record_;
 };
 
