@@ -65,8 +65,7 @@ bool write_all(int descriptor, std::string_view text)
 
 page_file::~page_file()
 {
-    if (descriptor_ >= 0)
-        close_and_forget();
+    close_untouched();
 }
 
 // Whether the page's name still leads to the file this opened: a file put in its place
@@ -100,15 +99,17 @@ page_file::opening page_file::open(const std::string& path)
         fcntl(descriptor_, F_SETFL, status & ~O_NONBLOCK);
 #endif
     if (is_run_file(descriptor_)) {
-        close_and_forget();
+        close_untouched();
         return opening::run_file;
     }
     return opening::opened;
 }
 
-// Used where the file is closed untouched: one this created is taken away again.
-void page_file::close_and_forget()
+// A page never written must not be left behind empty, nor one that was there emptied.
+void page_file::close_untouched()
 {
+    if (descriptor_ < 0)
+        return;
     const bool remove = created_ && still_named();
     ::close(descriptor_);
     if (remove)

@@ -23,13 +23,14 @@ public:
     // run_file: it turned out to be this directory's "mat.data" or "mat.result" (a hard
     // link to one, say), and is closed again untouched.
     opening open(const std::string& path);
+    // Closes the file unwritten, and removes it when open() created it.
+    void close_untouched();
     // Replaces what the file holds with `text` and closes it; false when that failed.
     bool write(std::string_view text);
     // The system's error number of the failed open() or write().
     int error_number() const { return error_; }
 
 private:
-    void close_and_forget();
     bool still_named() const;
 
     std::string path_;

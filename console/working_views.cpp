@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <limits>
 
 namespace torvane {
@@ -18,6 +20,12 @@ std::string run_file_refusal(const std::string& page)
            "which the run writes; give the page another name";
 }
 
+bool same_file(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
 } // namespace
 
 working_views::working_views(const console_options& options) : page_path_(options.html_file)
@@ -28,7 +36,7 @@ working_views::working_views(const console_options& options) : page_path_(option
         record_ = std::make_unique<elimination_record>([this](const pass_record& pass) { show(pass); });
 }
 
-std::string working_views::open_page()
+std::string working_views::open_page(const std::optional<std::string>& data_file)
 {
     if (!page_path_)
         return {};
@@ -37,6 +45,10 @@ std::string working_views::open_page()
         return run_file_refusal(*page_path_);
     switch (page_file_.open(*page_path_)) {
     case page_file::opening::opened:
+        if (data_file && same_file(*data_file, *page_path_)) {
+            page_file_.close_untouched();
+            return "the page '" + *page_path_ + "' is the file the matrix was read from; give the page another name";
+        }
         return {};
     case page_file::opening::run_file:
         return run_file_refusal(*page_path_);

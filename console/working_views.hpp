@@ -23,8 +23,9 @@ public:
     bool active() const { return record_ != nullptr; }
 
     // Before the run: opens the page, so that the run does not start when it cannot be
-    // written or is one of the run's own files. Why not, for the user, or empty.
-    std::string open_page();
+    // written, or is one of the run's own files or the file the data was read from
+    // (`data_file`, when there is one). Why not, for the user, or empty.
+    std::string open_page(const std::optional<std::string>& data_file);
     // The largest order the views can show; a larger one ends the run once N is read.
     std::int32_t largest_order() const;
     // Why such a run ended, for the user.
