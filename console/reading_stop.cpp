@@ -2,7 +2,9 @@
 
 #include "format_value.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 namespace torvane {
@@ -56,10 +58,11 @@ line_and_column person_position(std::initializer_list<std::string_view> pieces, 
     for (const std::string_view piece : pieces)
         for (std::size_t i = 0; i < piece.size() && at > 0; ++i, --at) {
             const char c = piece[i];
-            if (c == '\n' && previous == '\r') {
-            } else if (c == '\n' || c == '\r') {
-                ++position.line;
-                position.column = 1;
+            if (c == '\n' || c == '\r') {
+                if (c == '\r' || previous != '\r') {  // the LF of a CR LF ends no second line
+                    ++position.line;
+                    position.column = 1;
+                }
             } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
                 ++position.column;
             }
@@ -139,6 +142,14 @@ std::string place_of(const extraction_stop& stop, const input_texts& texts, cons
 
 std::string entries(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " entry" : " entries"); }
 
+// "the dimension and data texts are empty", "the dimension text and standard input are empty".
+std::string both_texts(const text_origin& origin, const char* are)
+{
+    return (origin.data == source::command_line ? std::string("the dimension and data texts")
+                                                : "the dimension text and " + data_source(origin)) +
+           " " + are;
+}
+
 std::string first_word(std::string_view text)
 {
     const std::size_t start = std::min(text.find_first_not_of(" \t\n\v\f\r"), text.size());
@@ -153,7 +164,7 @@ std::string no_order_reason(const matrix_reading& reading, const input_texts& te
     const bool from_file = origin.data == source::matrix_file;
     // An empty dimension text leaves "mat.data" empty, and an empty data text leaves it unread.
     if (texts.dimension.empty() && texts.data.empty())
-        return from_file ? data_source(origin) + " is empty" : "the dimension and data texts are empty";
+        return from_file ? data_source(origin) + " is empty" : both_texts(origin, "are empty");
     if (texts.dimension.empty())
         return from_file ? "line 1 of " + data_source(origin) + ", which gives the order, is empty"
                          : "the dimension text is empty";
@@ -166,7 +177,7 @@ std::string no_order_reason(const matrix_reading& reading, const input_texts& te
                std::to_string(order.order) + ", not a positive N";
     switch (order.stop.why) {
     case extraction_stop::cause::end_of_text:
-        return from_file ? data_source(origin) + " holds no number" : "the dimension and data texts hold no number";
+        return from_file ? data_source(origin) + " holds no number" : both_texts(origin, "hold no number");
     case extraction_stop::cause::out_of_range:
         return "the order " + place_of(order.stop, texts, "beyond a 32-bit integer");
     default:
