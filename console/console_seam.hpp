@@ -5,7 +5,9 @@
 #include "seam.hpp"
 #include "terminal_text.hpp"
 
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,6 +22,13 @@ public:
     std::string dimension_text() override { return dimension_; }
     std::string data_text() override { return data_; }
     void set_result_text(report_source& report) override;
+    std::int32_t largest_order() const override { return largest_order_; }
+
+    // The texts as given, for what is said about their reading after the run.
+    const std::string& dimension() const { return dimension_; }
+    const std::string& data() const { return data_; }
+    // The run ends once N is read when N is above `order` (a view's limit).
+    void limit_order(std::int32_t order) { largest_order_ = order; }
 
     bool output_failed() const { return output_failed_; }
 
@@ -34,6 +43,7 @@ private:
     std::optional<terminal_encoding> view_;
     std::FILE* out_;
     bool output_failed_ = false;
+    std::int32_t largest_order_ = std::numeric_limits<std::int32_t>::max();
 };
 
 } // namespace torvane

@@ -120,7 +120,7 @@ int read_data(const console_options& options, std::string& data)
         data = *options.data;
         return exit_report;
     }
-    if (options.data_file ? is_run_file(*options.data_file) : standard_input_is_run_file())
+    if (options.data_file ? is_run_file(*options.data_file) : stream_is_run_file(stdin))
         return fail_usage(std::string(options.data_file ? "the data file '" + *options.data_file + "'" : "standard input") +
                           " is this directory's own \"mat.data\" or \"mat.result\", which every run rewrites; "
                           "copy it to another name first (cp mat.data my-matrix.txt)");
@@ -134,7 +134,8 @@ int read_data(const console_options& options, std::string& data)
     return exit_report;
 }
 
-int report_outcome(const run_status& status, const console_seam& seam)
+int report_outcome(const run_status& status, const console_seam& seam, const input_texts& texts,
+                   const working_views& views)
 {
     if (stopping_signal != 0) {
         std::fprintf(stderr, "torvane: stopped by %s; %s\n", signal_name(stopping_signal),
@@ -151,28 +152,47 @@ int report_outcome(const run_status& status, const console_seam& seam)
         }
         return exit_report;
     case run_outcome::no_order:
-        std::fprintf(stderr, "torvane: the dimension text gives no positive order N, so nothing was computed\n");
+        std::fprintf(stderr, "torvane: %s, so nothing was computed\n", no_order_reason(status.reading, texts).c_str());
         return exit_no_order;
     case run_outcome::failed:
         break;
+    }
+    if (status.failure == run_failure::refused_by_front_end) {
+        std::fprintf(stderr, "torvane: %s\n", views.order_refusal(status.order).c_str());
+        return exit_usage;
     }
     std::fprintf(stderr, "torvane: %s\n", describe_failure_english(status).c_str());
     return exit_run_failed;
 }
 
+text_origin origin_of(const console_options& options, bool line_feed_between)
+{
+    if (options.matrix_file)
+        return {text_origin::source::matrix_file, *options.matrix_file, line_feed_between};
+    if (options.data)
+        return {text_origin::source::command_line, {}, false};
+    if (options.data_file)
+        return {text_origin::source::data_file, *options.data_file, false};
+    return {text_origin::source::standard_input, "-", false};
+}
+
 int run(const console_options& options)
 {
+    if (const std::string refusal = output_into_run_file(); !refusal.empty()) {
+        std::fprintf(stderr, "torvane: %s\n", refusal.c_str());
+        return exit_usage;
+    }
     std::string data;
     if (const int status = read_data(options, data); status != exit_report)
         return status;
     box_texts texts =
         options.matrix_file ? split_matrix_text(std::move(data)) : box_texts{*options.dimension, std::move(data)};
+    const text_origin origin = origin_of(options, texts.line_feed_between);
     working_views views(options);
-    if (const std::string refusal = views.refusal(texts.dimension, texts.data); !refusal.empty()) {
+    if (const std::string refusal = views.open_page(options.data_file); !refusal.empty()) {
         std::fprintf(stderr, "torvane: %s\n", refusal.c_str());
         return exit_usage;
     }
-    const std::string reading_note = reading_stop_note(texts.dimension, texts.data);
 
     std::optional<terminal_encoding> view;
     if (!options.raw)
@@ -182,6 +202,7 @@ int run(const console_options& options)
 #endif
     // With a view of the working, the report is checked but not printed.
     console_seam seam(std::move(texts.dimension), std::move(texts.data), view, views.active() ? nullptr : stdout);
+    seam.limit_order(views.largest_order());
     on_waiting_for_directory = [] { std::fputs("torvane: waiting for another run in this directory\n", stderr); };
     stop_on_signals();
     run_status status;
@@ -192,15 +213,17 @@ int run(const console_options& options)
         status = compute_run(seam);
         views.before_output = nullptr;
     }
-    int outcome = report_outcome(status, seam);
+    const input_texts read_texts{seam.dimension(), seam.data(), origin};
+    int outcome = report_outcome(status, seam, read_texts, views);
     if (outcome == exit_report) {
         if (const std::string failure = views.finish(); !failure.empty()) {
             std::fprintf(stderr, "torvane: %s\n", failure.c_str());
             outcome = exit_run_failed;
         }
     }
-    if (status.outcome == run_outcome::completed && !reading_note.empty())
-        std::fprintf(stderr, "torvane: %s\n", reading_note.c_str());
+    if (status.outcome == run_outcome::completed)
+        if (const std::string note = reading_stop_note(status.reading, read_texts); !note.empty())
+            std::fprintf(stderr, "torvane: %s\n", note.c_str());
     return outcome;
 }
 

@@ -3,6 +3,7 @@
 #include "compute_run.hpp"
 
 #include <filesystem>
+#include <utility>
 #include <system_error>
 
 #ifndef _WIN32
@@ -13,10 +14,49 @@
 namespace torvane {
 namespace {
 
-bool same_file(const std::filesystem::path& a, const std::filesystem::path& b)
+namespace fs = std::filesystem;
+
+bool same_file(const fs::path& a, const fs::path& b)
 {
     std::error_code error;  // either one missing: not the same file
-    return std::filesystem::equivalent(a, b, error) && !error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+// Where writing to `path` ends up: its links followed, even to a target that does not
+// exist yet. A loop of links, or a part that cannot be read, leaves it where it got to.
+fs::path final_target(fs::path path)
+{
+    std::error_code error;
+    for (int links = 0; links < 40 && fs::is_symlink(path, error); ++links) {
+        const fs::path target = fs::read_symlink(path, error);
+        if (error)
+            break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// File names compare as the file system does: on Windows, letter case aside.
+bool same_name(std::string name, std::string run_file)
+{
+#ifdef _WIN32
+    for (std::string* text : {&name, &run_file})
+        for (char& c : *text)
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+#endif
+    return name == run_file;
+}
+
+// The directory is compared by identity, so "..", linked directories and absolute
+// spellings all count.
+bool names_a_run_file_of(const fs::path& directory, const fs::path& name)
+{
+    if (!same_file(directory, "."))
+        return false;
+    for (const char* run_file : {data_file_name, report_file_name})
+        if (same_name(name.string(), run_file))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -26,21 +66,42 @@ bool is_run_file(const std::string& path)
     return same_file(path, data_file_name) || same_file(path, report_file_name);
 }
 
-bool standard_input_is_run_file()
+bool names_run_file(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    if (is_run_file(path))
+        return true;
+    const fs::path target = final_target(fs::path(path));
+    const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    return names_a_run_file_of(directory, target.filename());
+}
+
+bool stream_is_run_file(std::FILE* stream)
 {
 #ifdef _WIN32
-    return false;  // the C runtime does not say which file standard input is; unchecked there
+    (void)stream;
+    return false;  // the C runtime does not say which file a stream is; unchecked there
 #else
-    struct stat input {};
-    if (fstat(STDIN_FILENO, &input) != 0 || !S_ISREG(input.st_mode))
+    struct stat opened {};
+    if (fstat(fileno(stream), &opened) != 0 || !S_ISREG(opened.st_mode))
         return false;
     for (const char* name : {data_file_name, report_file_name}) {
         struct stat run_file {};
-        if (stat(name, &run_file) == 0 && run_file.st_dev == input.st_dev && run_file.st_ino == input.st_ino)
+        if (stat(name, &run_file) == 0 && run_file.st_dev == opened.st_dev && run_file.st_ino == opened.st_ino)
             return true;
     }
     return false;
 #endif
+}
+
+std::string output_into_run_file()
+{
+    for (const auto& [stream, name] : {std::pair{stdout, "standard output"}, std::pair{stderr, "standard error"}})
+        if (stream_is_run_file(stream))
+            return std::string(name) + " is this directory's own \"mat.data\" or \"mat.result\", which every run "
+                                       "rewrites; send it to another file";
+    return {};
 }
 
 } // namespace torvane

@@ -1,38 +1,29 @@
 #include "working_views.hpp"
 
-#include "number_scan.hpp"
 #include "run_files.hpp"
 #include "terminal_text.hpp"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <limits>
 
 namespace torvane {
-
-std::int32_t order_of(const std::string& dimension, const std::string& data)
-{
-    std::int32_t n = 0;
-    const char* pos = dimension.data();
-    const char* end = dimension.data() + dimension.size();
-    if (scan_int(pos, end, n))
-        return n;
-    pos = data.data();
-    return dimension.find_first_not_of(" \t\n\v\f\r") == std::string::npos &&
-                   scan_int(pos, data.data() + data.size(), n)
-               ? n
-               : 0;
-}
-
 namespace {
 
-bool write_whole_file(const std::string& path, const std::string& text)
+std::string reason(int error_number) { return error_number != 0 ? std::string(": ") + std::strerror(error_number) : ""; }
+
+std::string run_file_refusal(const std::string& page)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
+    return "the page '" + page + "' would be written over this directory's own \"mat.data\" or \"mat.result\", "
+           "which the run writes; give the page another name";
+}
+
+bool same_file(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 } // namespace
@@ -45,19 +36,38 @@ working_views::working_views(const console_options& options) : page_path_(option
         record_ = std::make_unique<elimination_record>([this](const pass_record& pass) { show(pass); });
 }
 
-std::string working_views::refusal(const std::string& dimension, const std::string& data) const
+std::string working_views::open_page(const std::optional<std::string>& data_file)
 {
     if (!page_path_)
         return {};
-    if (is_run_file(*page_path_))
-        return "the page '" + *page_path_ + "' would be written over this directory's own \"mat.data\" or "
-               "\"mat.result\"; give the page another name";
-    const std::int32_t n = order_of(dimension, data);
-    if (n > largest_html_order)
-        return "an order of " + std::to_string(n) + " is more than a page can show: --html takes orders up to " +
-               std::to_string(largest_html_order) + " (larger pages open too slowly in a browser); use --raw, or "
-               "--explain, for larger matrices";
-    return {};
+    // By name first: a page that does not exist yet is created by the open.
+    if (names_run_file(*page_path_))
+        return run_file_refusal(*page_path_);
+    switch (page_file_.open(*page_path_)) {
+    case page_file::opening::opened:
+        if (data_file && same_file(*data_file, *page_path_)) {
+            page_file_.close_untouched();
+            return "the page '" + *page_path_ + "' is the file the matrix was read from; give the page another name";
+        }
+        return {};
+    case page_file::opening::run_file:
+        return run_file_refusal(*page_path_);
+    case page_file::opening::failed:
+        break;
+    }
+    return "cannot write the page '" + *page_path_ + "'" + reason(page_file_.error_number());
+}
+
+std::int32_t working_views::largest_order() const
+{
+    return page_path_ ? largest_html_order : std::numeric_limits<std::int32_t>::max();
+}
+
+std::string working_views::order_refusal(std::int32_t order) const
+{
+    return "an order of " + std::to_string(order) + " is more than a page can show: --html takes orders up to " +
+           std::to_string(largest_html_order) + " (larger pages open too slowly in a browser); use --raw, or "
+           "--explain, for larger matrices";
 }
 
 void working_views::show(const pass_record& pass)
@@ -82,10 +92,8 @@ std::string working_views::finish()
         if (explain_->output_failed() || std::fflush(stdout) != 0)
             return "could not write the explanation to standard output";
     }
-    errno = 0;
-    if (page_path_ && !write_whole_file(*page_path_, page_.finish(*record_)))
-        return "cannot write the page '" + *page_path_ + "'" +
-               (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
+    if (page_path_ && !page_file_.write(page_.finish(*record_)))
+        return "cannot write the page '" + *page_path_ + "'" + reason(page_file_.error_number());
     return {};
 }
 

@@ -6,7 +6,9 @@
 #include "explain_view.hpp"
 #include "html_view.hpp"
 #include "options.hpp"
+#include "page_file.hpp"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,19 +16,20 @@
 
 namespace torvane {
 
-// N as the engine will read it from the dimension text, a line feed and the data text;
-// 0 when there is none. A blank dimension text leaves N to the data text.
-std::int32_t order_of(const std::string& dimension, const std::string& data);
-
 class working_views {
 public:
     // Starts watching when the options ask for a view.
     explicit working_views(const console_options& options);
     bool active() const { return record_ != nullptr; }
 
-    // Why the run must not start, for the user, or empty: a page asked for a larger
-    // order than a page can carry, or to be written over one of the run's own files.
-    std::string refusal(const std::string& dimension, const std::string& data) const;
+    // Before the run: opens the page, so that the run does not start when it cannot be
+    // written, or is one of the run's own files or the file the data was read from
+    // (`data_file`, when there is one). Why not, for the user, or empty.
+    std::string open_page(const std::optional<std::string>& data_file);
+    // The largest order the views can show; a larger one ends the run once N is read.
+    std::int32_t largest_order() const;
+    // Why such a run ended, for the user.
+    std::string order_refusal(std::int32_t order) const;
 
     // Called once, during the run, before the explanation's first pass goes out.
     std::function<void()> before_output;
@@ -41,6 +44,7 @@ private:
     std::optional<std::string> page_path_;
     std::optional<explain_view> explain_;
     html_page page_;
+    page_file page_file_;
     std::unique_ptr<elimination_record> record_;
 };
 

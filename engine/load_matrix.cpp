@@ -6,32 +6,47 @@
 
 namespace torvane {
 
-void read_dimension() { in_file.extract(dimension); }
+order_reading read_dimension()
+{
+    order_reading reading;
+    reading.read = in_file.extract(dimension);
+    reading.order = dimension;
+    reading.place = in_file.last_number_place();
+    reading.stop = in_file.stop();
+    return reading;
+}
 
-void read_entries()
+entries_reading read_entries()
 {
     const auto n = static_cast<std::size_t>(dimension);
     matrix.resize(n, 2 * n);
+    entries_reading reading;
+    reading.wanted = std::uint64_t{n} * n;
     // One variable for all entries: an entry that fails to read repeats the last one read.
     float entry = 0.0f;
     for (std::size_t r = 0; r < n; ++r) {
         row_buffer.clear();
         for (std::size_t c = 0; c < n; ++c) {
-            in_file.extract(entry);
+            reading.read += in_file.extract(entry) ? 1 : 0;
             row_buffer.push_back(entry);
         }
         for (std::size_t c = 0; c < n; ++c)
             row_buffer.push_back(c == r ? 1.0f : 0.0f);
         std::copy(row_buffer.begin(), row_buffer.end(), matrix.row(r));
     }
+    reading.last = entry;
+    reading.stop = in_file.stop();
+    return reading;
 }
 
-void load_matrix()
+matrix_reading load_matrix()
 {
-    read_dimension();
+    matrix_reading reading;
+    reading.order = read_dimension();
     if (dimension <= 0)
-        return;
-    read_entries();
+        return reading;
+    reading.entries = read_entries();
+    return reading;
 }
 
 } // namespace torvane

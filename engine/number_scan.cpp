@@ -14,13 +14,6 @@ bool is_space(char c)
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-const char* skip_space(const char* pos, const char* end)
-{
-    while (pos != end && is_space(*pos))
-        ++pos;
-    return pos;
-}
-
 const char* take_digits(const char* pos, const char* end)
 {
     while (pos != end && is_digit(*pos))
@@ -91,7 +84,7 @@ long long leading_digit_exponent(const char* first, const char* last)
     return leading + exponent;
 }
 
-bool convert_float(const char* first, const char* last, float& value)
+scan_outcome convert_float(const char* first, const char* last, float& value)
 {
     const char* digits = first + (*first == '+' || *first == '-' ? 1 : 0);
     // from_chars takes no '+' and must see the whole token, or the stream would have failed.
@@ -99,40 +92,53 @@ bool convert_float(const char* first, const char* last, float& value)
     const auto result = std::from_chars(first + (*first == '+' ? 1 : 0), last, parsed);
     if (result.ec == std::errc() && result.ptr == last) {
         value = parsed;
-        return true;
+        return scan_outcome::read;
     }
     if (result.ec != std::errc::result_out_of_range || result.ptr != last)
-        return false;
+        return scan_outcome::not_a_number;
     if (leading_digit_exponent(digits, last) >= 0)
-        return false;  // too large for a float
+        return scan_outcome::out_of_range;  // too large for a float
     value = *first == '-' ? -0.0f : 0.0f;
-    return true;
+    return scan_outcome::read;
 }
 
 } // namespace
 
-bool scan_int(const char*& pos, const char* end, std::int32_t& value)
+const char* skip_white_space(const char* pos, const char* end)
 {
-    pos = skip_space(pos, end);
+    while (pos != end && is_space(*pos))
+        ++pos;
+    return pos;
+}
+
+scan_outcome read_int(const char*& pos, const char* end, std::int32_t& value)
+{
+    pos = skip_white_space(pos, end);
+    if (pos == end)
+        return scan_outcome::end_of_text;
     const char* first = pos;
-    if (pos != end && (*pos == '+' || *pos == '-'))
+    if (*pos == '+' || *pos == '-')
         ++pos;
     pos = take_digits(pos, end);
     std::int32_t parsed = 0;
-    const auto result = std::from_chars(first + (first != end && *first == '+' ? 1 : 0), pos, parsed);
+    const auto result = std::from_chars(first + (*first == '+' ? 1 : 0), pos, parsed);
+    if (result.ec == std::errc::result_out_of_range && result.ptr == pos)
+        return scan_outcome::out_of_range;
     if (result.ec != std::errc() || result.ptr != pos)
-        return false;
+        return scan_outcome::not_a_number;
     value = parsed;
-    return true;
+    return scan_outcome::read;
 }
 
-bool scan_float(const char*& pos, const char* end, float& value)
+scan_outcome read_float(const char*& pos, const char* end, float& value)
 {
-    pos = skip_space(pos, end);
+    pos = skip_white_space(pos, end);
+    if (pos == end)
+        return scan_outcome::end_of_text;
     const char* first = pos;
     pos = take_float_token(pos, end);
     if (pos == first)
-        return false;
+        return scan_outcome::not_a_number;
     return convert_float(first, pos, value);
 }
 

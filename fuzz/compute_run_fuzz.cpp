@@ -1,16 +1,14 @@
 // Arbitrary dimension and data texts through the whole compute run, in a scratch directory
-// of its own. "mat.data" must hold the texts as given, and the order be what a C++ stream
-// extracts from it; with no positive order, or one beyond memory, nothing is shown and no
-// report written; otherwise the result box shows exactly "mat.result", laid out as its
-// order implies, and the same input run again gives the same report. Orders from 13 up to
-// what memory refuses are left out, so that a case stays small.
+// of its own. "mat.data" must hold the texts as given, and the run's record of its reading
+// give the order a C++ stream extracts from it; with no positive order, or one above the
+// dialog's limit of 12 (which keeps a case small), nothing is shown and no report written;
+// otherwise the result box shows exactly "mat.result", laid out as the order read implies,
+// and the same input run again gives the same report.
 
 #include "fuzz_check.hpp"
 
 #include "compute_run.hpp"
-#include "order_limits.hpp"
 #include "read_report.hpp"
-#include "system_limits.hpp"
 
 #include <filesystem>
 #include <fstream>
@@ -31,6 +29,7 @@ struct recording_dialog final : dialog_seam {
     recording_dialog(std::string typed_dimension, std::string typed_data) : dimension(typed_dimension), data(typed_data) {}
     std::string dimension_text() override { return dimension; }
     std::string data_text() override { return data; }
+    std::int32_t largest_order() const override { return 12; }
     void set_result_text(report_source& report) override { ++times_set, complete = read_report(report, shown); }
 };
 
@@ -84,27 +83,28 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
     const fuzz::box_texts texts = fuzz::split_input(bytes, size);
-    const std::optional<std::int32_t> order = stream_order(texts.dimension, texts.data);
-    const bool no_order = !order || *order <= 0;
-    const bool beyond_memory = !no_order && matrix_bytes(*order) > physical_memory_bytes();
-    if (!no_order && !beyond_memory && *order > 12)
-        return -1;  // a real run of this size is too slow for fuzzing
-
     recording_dialog dialog(texts.dimension, texts.data);
     const run_status status = compute_run(dialog);
+    const order_reading& order = status.reading.order;
     FUZZ_CHECK((status.outcome == run_outcome::failed) == (status.failure != run_failure::none));
     FUZZ_CHECK(file_text(data_file_name) == (texts.dimension.empty() ? "" : texts.dimension + "\n" + texts.data));
-    if (no_order || beyond_memory) {
-        FUZZ_CHECK(status.outcome == (no_order ? run_outcome::no_order : run_outcome::failed));
-        FUZZ_CHECK(no_order || status.failure == run_failure::too_large_for_memory);
+    // The record against a C++ stream, which the design's reading is.
+    FUZZ_CHECK(stream_order(texts.dimension, texts.data) == (order.read ? std::optional(order.order) : std::nullopt));
+    FUZZ_CHECK(status.order == order.order && (order.read || order.stop.why != extraction_stop::cause::none));
+    if (!order.read || order.order <= 0 || order.order > dialog.largest_order()) {
+        FUZZ_CHECK(status.outcome == (order.order > 0 ? run_outcome::failed : run_outcome::no_order));
+        FUZZ_CHECK(order.order <= 0 || status.failure == run_failure::refused_by_front_end);
         FUZZ_CHECK(dialog.times_set == 0);
         FUZZ_CHECK(file_text(report_file_name).empty());
         return 0;
     }
-    FUZZ_CHECK(status.outcome == run_outcome::completed && status.order == *order);
+    const entries_reading& entries = status.reading.entries;
+    FUZZ_CHECK(entries.wanted == std::uint64_t(order.order) * std::uint64_t(order.order) && entries.read <= entries.wanted);
+    FUZZ_CHECK((entries.read == entries.wanted) == (entries.stop.why == extraction_stop::cause::none));
+    FUZZ_CHECK(status.outcome == run_outcome::completed);
     FUZZ_CHECK(dialog.times_set == 1 && dialog.complete);
     FUZZ_CHECK(dialog.shown == file_text(report_file_name));
-    check_report_layout(dialog.shown, static_cast<std::size_t>(*order));
+    check_report_layout(dialog.shown, static_cast<std::size_t>(order.order));
 
     // The same input again, now right after itself: nothing of the input before may show.
     recording_dialog again(texts.dimension, texts.data);

@@ -87,8 +87,10 @@ run_status lock_directory(directory_lock& lock)
     return status;
 }
 
-run_status check_dimension()
+run_status check_dimension(dialog_seam& seam)
 {
+    if (dimension > seam.largest_order())
+        return failure(run_failure::refused_by_front_end);
     switch (check_order(dimension, physical_memory_bytes(), current_directory_free_bytes())) {
     case order_problem::too_large_for_memory:
         return failure(run_failure::too_large_for_memory);
@@ -97,14 +99,15 @@ run_status check_dimension()
     case order_problem::none:
         break;
     }
+    seam.order_taken(dimension);
     return {};
 }
 
 // Reads the entries into a matrix of N rows; false when it cannot be held.
-bool load_entries()
+bool load_entries(entries_reading& reading)
 {
     try {
-        read_entries();
+        reading = read_entries();
         return true;
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
@@ -137,7 +140,7 @@ run_status show_report(dialog_seam& seam)
     return {};
 }
 
-run_status run_with_files(dialog_seam& seam)
+run_status run_with_files(dialog_seam& seam, matrix_reading& reading)
 {
     if (!reset_file(data_file_name))
         return failure(run_failure::file_not_writable, data_file_name, out_file.open_error());
@@ -150,7 +153,7 @@ run_status run_with_files(dialog_seam& seam)
     if (run_status saved = save_inputs(dimension_text, data_text); saved.outcome != run_outcome::completed)
         return saved;
 
-    read_dimension();
+    reading.order = read_dimension();
     if (dimension <= 0) {
         out_file.close();  // completes "mat.data" when the data box was empty
         in_file.close();
@@ -159,9 +162,9 @@ run_status run_with_files(dialog_seam& seam)
         status.order = dimension;
         return status;
     }
-    if (run_status fits = check_dimension(); fits.outcome != run_outcome::completed)
+    if (run_status fits = check_dimension(seam); fits.outcome != run_outcome::completed)
         return fits;
-    if (!load_entries())
+    if (!load_entries(reading.entries))
         return failure(run_failure::too_large_for_memory);
     in_file.close();
     invert_and_write_report();
@@ -172,13 +175,13 @@ run_status run_with_files(dialog_seam& seam)
 
 // Runs the whole press under the directory's lock; a failure on the way empties the file
 // it left unfinished.
-run_status run_locked(dialog_seam& seam)
+run_status run_locked(dialog_seam& seam, matrix_reading& reading)
 {
     directory_lock lock;
     if (run_status locked = lock_directory(lock); locked.outcome != run_outcome::completed)
         return locked;
     try {
-        return run_with_files(seam);
+        return run_with_files(seam, reading);
     } catch (const file_error& error) {
         run_status status = failure(run_failure::file_not_writable, error.file, error.error_number);
         if (error.file == report_file_name || error.file == data_file_name)
@@ -200,12 +203,14 @@ run_status run_locked(dialog_seam& seam)
 run_status compute_run(dialog_seam& seam)
 {
     begin_run();  // first, so that a run failing on its files does not report the last run's order
-    run_status status = run_locked(seam);
+    matrix_reading reading;
+    run_status status = run_locked(seam, reading);
     if (status.outcome != run_outcome::completed)
         close_streams();
     in_file.clear();
     out_file.clear();
     status.order = dimension;
+    status.reading = reading;
     return status;
 }
 

@@ -3,6 +3,7 @@
 // back as numbers, the matrix is inverted with a step block after every pass into
 // "mat.result", and that file's text goes to the result box. Both files are left on disk.
 
+#include "load_matrix.hpp"
 #include "seam.hpp"
 
 #include <chrono>
@@ -30,6 +31,7 @@ enum class run_failure {
     file_not_readable,    // `file` could not be read, or not as it was written
     directory_busy,       // another run kept directory `file` past lock_wait_limit
     directory_not_lockable, // directory `file` cannot be locked for the run
+    refused_by_front_end,   // the order is above the seam's largest_order()
 };
 
 struct run_status {
@@ -38,6 +40,7 @@ struct run_status {
     std::string file;        // the file (or directory) a failure concerns
     std::int32_t order = 0;  // N as read
     int error_number = 0;    // errno of a file failure, when known
+    matrix_reading reading;  // what was read from "mat.data", as far as the run got
 };
 
 run_status compute_run(dialog_seam& seam);

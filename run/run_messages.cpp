@@ -52,6 +52,8 @@ constexpr const char* zh_cannot_read_back =
 constexpr const char* zh_read_reason =
     "\xA3\xA8\xCE\xC4\xBC\xFE\xB1\xBB\xC9\xBE\xB3\xFD\xA1\xA2\xB8\xFC\xB8\xC4\xBB\xF2\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1\xA3\xA9\xA1\xA3"; // "（文件被删除、更改或无法读取）。"
 constexpr const char* zh_full_stop = "\xA1\xA3"; // "。"
+constexpr const char* zh_beyond_front_end =
+    " \xB3\xAC\xB3\xF6\xC1\xCB\xB1\xBE\xB3\xCC\xD0\xF2\xC4\xDC\xCF\xD4\xCA\xBE\xB5\xC4\xB7\xB6\xCE\xA7\xA1\xA3"; // " 超出了本程序能显示的范围。"
 constexpr const char* zh_other_run_busy =
     "\xc1\xed\xd2\xbb\xb8\xf6\xbc\xc6\xcb\xe3\xd5\xfd\xd4\xda\xb4\xcb\xc4\xbf\xc2\xbc\xd6\xd0\xbd\xf8\xd0\xd0\xa3\xac\xb5\xc8\xb4\xfd\xb3\xac\xb9\xfd\x20"; // "另一个计算正在此目录中进行，等待超过 "
 constexpr const char* zh_seconds_try_later =
@@ -85,6 +87,8 @@ std::string describe_failure_english(const run_status& status)
     case run_failure::directory_not_lockable:
         return "cannot lock the directory " + quoted(status.file) +
                " to keep other runs out of its files while this one works" + reason(status.error_number);
+    case run_failure::refused_by_front_end:
+        return "an order of " + order + " is more than this program can show";
     case run_failure::none:
         break;
     }
@@ -108,6 +112,8 @@ std::string describe_failure_chinese_gbk(const run_status& status)
         return zh_other_run_busy + lock_wait_seconds() + zh_seconds_try_later;
     case run_failure::directory_not_lockable:
         return zh_cannot_lock + quoted(status.file) + zh_not_exclusive;
+    case run_failure::refused_by_front_end:
+        return zh_order + order + zh_beyond_front_end;
     case run_failure::none:
         break;
     }

@@ -2,8 +2,10 @@
 // What the compute run needs from a front end: the texts of the two input boxes and a
 // way to put the report into the result box. The dialog and the console both provide it.
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -37,6 +39,12 @@ public:
     virtual std::string dimension_text() = 0;
     virtual std::string data_text() = 0;
     virtual void set_result_text(report_source& report) = 0;
+    // The largest order this front end can show. A larger one ends the run right after
+    // N is read, before the matrix is built (run_failure::refused_by_front_end).
+    virtual std::int32_t largest_order() const { return std::numeric_limits<std::int32_t>::max(); }
+    // Told the order once it is read and taken, before the matrix is built: a front end
+    // that prepares for the run by its size does so here.
+    virtual void order_taken(std::int32_t /*order*/) {}
 };
 
 } // namespace torvane

@@ -110,6 +110,41 @@ case_the_runs_own_files_are_refused_as_data() {
   [ "$(cat mat.data)" = "1 2 3 4" ] || fail "mat.data was rewritten"
 }
 
+# The run's own files as the page or as standard output, by any spelling, there or not
+# yet: refused before anything is written, both files as they were.
+case_the_runs_own_files_are_never_the_output() {
+  local here state spelling
+  here=$(basename "$PWD")
+  mkdir sub && ln -s .. sub/up && ln -s "$PWD" ../linked-$here
+  ln -s mat.data to_data && ln -s to_data to_link && ln -s mat.result to_report
+  for state in missing present; do
+    if [ "$state" = present ]; then
+      "$T" --raw --dimension 2 --data '1 2 3 4' >/dev/null && ln mat.result hard_report && ln mat.data hard_data
+      sha256sum mat.data mat.result >before
+    fi
+    for spelling in mat.result ./mat.data "$PWD/mat.result" "../$here/mat.data" sub/up/mat.result \
+        "../linked-$here/mat.data" to_data to_link to_report $([ "$state" = present ] && echo hard_report hard_data); do
+      "$T" --dimension 2 --data '1 2 3 4' --html "$spelling" >out 2>err
+      expect_status $? 2
+      expect_in err "give the page another name"
+      if [ "$state" = missing ]; then
+        [ ! -e mat.data ] && [ ! -e mat.result ] || fail "--html $spelling: a run file was written"
+      else
+        sha256sum -c --quiet before || fail "--html $spelling changed a run file"
+      fi
+    done
+  done
+  for view in --raw --explain ""; do
+    for spelling in mat.data mat.result; do
+      "$T" $view --dimension 2 --data '1 2 3 4' >"$spelling" 2>err
+      expect_status $? 2
+      expect_in err "standard output is this directory's own"
+      [ ! -s "$spelling" ] || fail "$view > $spelling: the run wrote into it"
+    done
+  done
+  rm -f ../linked-$here
+}
+
 # Help and version that cannot be written are an error.
 case_help_to_a_full_device_fails() {
   "$T" --help >/dev/full 2>err

@@ -38,14 +38,20 @@ TEST_F(views, leave_the_same_files_as_the_plain_run)
     EXPECT_NE(read_file("page.html").find("Step 4: backward, pivot row 2"), std::string::npos);
 }
 
-TEST_F(views, page_too_large_is_refused_and_nothing_written)
+// The run reads the order and stops there, as it does for an order too large for memory:
+// no report, no page, and a page that was there before is left as it was.
+TEST_F(views, page_too_large_is_refused_and_no_page_written)
 {
-    const finished f = run("TORVANE --html page.html --dimension 121 --data 1");
-    EXPECT_EQ(f.status, 2);
-    EXPECT_NE(f.err.find("--html takes orders up to 120"), std::string::npos) << f.err;
-    EXPECT_NE(f.err.find("use --raw"), std::string::npos) << f.err;
-    for (const char* file : {"page.html", "mat.data", "mat.result"})
-        EXPECT_FALSE(std::filesystem::exists(file)) << file;
+    write_file("old.html", "an earlier page");
+    for (const char* page : {"page.html", "old.html"}) {
+        const finished f = run(std::string("TORVANE --html ") + page + " --dimension 121 --data 1");
+        EXPECT_EQ(f.status, 2);
+        EXPECT_NE(f.err.find("--html takes orders up to 120"), std::string::npos) << f.err;
+        EXPECT_NE(f.err.find("use --raw"), std::string::npos) << f.err;
+        EXPECT_EQ(read_file("mat.result"), "");
+    }
+    EXPECT_FALSE(std::filesystem::exists("page.html"));
+    EXPECT_EQ(read_file("old.html"), "an earlier page");
 }
 
 struct colour_case {
@@ -125,8 +131,9 @@ TEST_F(views, the_runs_own_data_file_is_refused)
 
 struct reading_note_case {
     const char* name;
-    const char* arguments;
-    const char* note;  // the whole of standard error
+    const char* arguments;  // "stdin.txt" is a file that holds `input`
+    const char* note;       // the whole of standard error
+    const char* input = "";
 };
 
 const reading_note_case reading_note_cases[] = {
@@ -139,13 +146,32 @@ const reading_note_case reading_note_cases[] = {
      "torvane: reading stopped at the end of the data after 8 of 9 entries, so the other 1 entry repeats the last "
      "value read, 8\n"},
     {"all_entries_read", "--dimension 2 --data '1 2 3 4 and more'", ""},
+    {"entry_too_large_for_a_float", "--dimension 2 --data '1 1e39 3 4'",
+     "torvane: reading stopped at '1e39 3 4', too large for a float, in the data text (character 3) after 1 of 4 "
+     "entries, so the other 3 entries repeat the last value read, 1\n"},
+    {"matrix_file_by_line_and_column", "stdin.txt",
+     "torvane: reading stopped at ', 4' on line 3, column 2 of 'stdin.txt' after 3 of 4 entries, so the other 1 entry "
+     "repeats the last value read, 3\n",
+     "2\r\n1 2\r\n3, 4\r\n"},
+    {"matrix_file_with_a_byte_order_mark_counts_characters", "-",
+     "torvane: reading stopped at '\xC3\x97 3' on line 2, column 5 of standard input after 2 of 4 entries, so the other "
+     "2 entries repeat the last value read, 2\n",
+     "\xEF\xBB\xBF" "2\n1 2 \xC3\x97 3"},
+    {"matrix_file_cut_after_the_order", "stdin.txt",
+     "torvane: reading stopped at 'x' on line 1, column 9 of 'stdin.txt' after 3 of 4 entries, so the other 1 entry "
+     "repeats the last value read, 3\n",
+     "2 1 2 3 x"},
+    {"data_file_by_line_and_column", "--dimension 2 --data-file stdin.txt",
+     "torvane: reading stopped at 'x' on line 2, column 3 of the data file 'stdin.txt' after 3 of 4 entries, so the "
+     "other 1 entry repeats the last value read, 3\n",
+     "1 2\r3 x"},
 };
 
 class reading_note : public views, public ::testing::WithParamInterface<reading_note_case> {};
 
 TEST_P(reading_note, says_where_and_what_the_rest_are)
 {
-    const finished f = run(std::string("TORVANE --raw ") + GetParam().arguments);
+    const finished f = run(std::string("TORVANE --raw ") + GetParam().arguments, GetParam().input);
     EXPECT_EQ(f.status, 0);
     EXPECT_EQ(f.err, GetParam().note);
 }

@@ -10,7 +10,6 @@
 #include "html_view.hpp"
 #include "run_messages.hpp"
 #include "state.hpp"
-#include "working_views.hpp"
 
 #include <emscripten.h>
 
@@ -44,18 +43,40 @@ constexpr const char* working_file_name = "working.html";
 // took 42 s; order 400 (2.3 GB) could not be handed over.
 constexpr std::int32_t largest_page_order = 300;
 
+// The press's box texts. Once the run has read N and taken it, the worker makes room for
+// the report, and the step view, when asked for and the order allows it, starts watching.
 class page_seam final : public dialog_seam {
 public:
-    page_seam(std::string dimension, std::string data) : dimension_(std::move(dimension)), data_(std::move(data)) {}
+    page_seam(std::string dimension, std::string data, bool with_working)
+        : dimension_(std::move(dimension)), data_(std::move(data)), with_working_(with_working)
+    {
+    }
     std::string dimension_text() override { return dimension_; }
     std::string data_text() override { return data_; }
     // The worker takes the report from the file itself; here it is only checked to be
     // whole, so a report that did not come back as written is not shown.
     void set_result_text(report_source& report) override { report.verify(); }
+    std::int32_t largest_order() const override { return largest_page_order; }
+    void order_taken(std::int32_t order) override
+    {
+        tell_worker_order(order);
+        if (with_working_ && order <= largest_html_order)
+            record_ = std::make_unique<elimination_record>(
+                [this](const pass_record& pass) { page_.add_pass(record_->order(), pass); });
+    }
+
+    // After a completed run: the step view's page, or empty when none was watched.
+    std::string working_page()
+    {
+        return record_ && record_->finished() ? page_.finish(*record_) : std::string();
+    }
 
 private:
     std::string dimension_;
     std::string data_;
+    bool with_working_;
+    html_page page_;
+    std::unique_ptr<elimination_record> record_;
 };
 
 void tell_page_step(std::int32_t step, std::int32_t total_steps) { tell_worker_step(step, total_steps); }
@@ -84,18 +105,14 @@ bool write_whole_file(const char* path, const std::string& text)
     return std::fclose(file) == 0 && written;
 }
 
-// The run, watched by the step view's record when the order is one a page can show.
-run_status run_watched(page_seam& seam, bool with_working)
+// The run; the step view's page, when one was watched, goes to working_file_name.
+run_status run_watched(page_seam& seam)
 {
     std::remove(working_file_name);
-    if (!with_working)
-        return compute_run(seam);
-    html_page page;
-    std::unique_ptr<elimination_record> record;
-    record = std::make_unique<elimination_record>([&](const pass_record& pass) { page.add_pass(record->order(), pass); });
     const run_status status = compute_run(seam);
-    if (status.outcome == run_outcome::completed && record->finished())
-        write_whole_file(working_file_name, page.finish(*record));
+    if (status.outcome == run_outcome::completed)
+        if (const std::string page = seam.working_page(); !page.empty())
+            write_whole_file(working_file_name, page);
     return status;
 }
 
@@ -128,14 +145,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* torvane_page_run(const char* dimension, st
                                                        const char* data, std::size_t data_size, int with_working)
 {
     using namespace torvane;
-    page_seam seam({dimension, dimension_size}, {data, data_size});
-    const std::int32_t order = order_of(seam.dimension_text(), seam.data_text());
-    if (order > largest_page_order)
-        return copy_for_caller("too_large_for_page\n" + std::to_string(order) + "\n" +
-                               std::to_string(largest_page_order) + "\n");
-    tell_worker_order(order);
+    page_seam seam({dimension, dimension_size}, {data, data_size}, with_working != 0);
     on_step_written = tell_page_step;
-    const run_status status = run_watched(seam, with_working != 0 && order > 0 && order <= largest_html_order);
+    const run_status status = run_watched(seam);
     on_step_written = nullptr;
+    if (status.failure == run_failure::refused_by_front_end)
+        return copy_for_caller("too_large_for_page\n" + std::to_string(status.order) + "\n" +
+                               std::to_string(largest_page_order) + "\n");
     return copy_for_caller(answer_lines(status));
 }
