@@ -1,20 +1,22 @@
 #include "options.hpp"
 
+#include "program_name.hpp"
+
 #include <string_view>
 
 namespace torvane {
 
 const char* const usage_text =
-    "Usage: torvane --dimension TEXT [--data TEXT | --data-file FILE] [--raw | --explain | --html PAGE]\n"
-    "  or:  torvane [--raw | --explain | --html PAGE] [--] FILE\n"
+    "Usage: " TORVANE_PROGRAM_NAME " --dimension TEXT [--data TEXT | --data-file FILE] [--raw | --explain | --html PAGE]\n"
+    "  or:  " TORVANE_PROGRAM_NAME " [--raw | --explain | --html PAGE] [--] FILE\n"
     "\n"
     "Inverts a square matrix by Gauss-Jordan elimination in single precision and prints\n"
-    "the matrix [A | I] after every elimination pass, then the inverse. The two texts are\n"
-    "those of the dialog's dimension and data boxes, taken byte for byte: the order N, and\n"
-    "N x N numbers row by row. Without --data or --data-file the data is read from\n"
-    "standard input. The run writes \"mat.data\" and \"mat.result\" in the current directory.\n"
-    "A FILE holds both texts, the order first and then the entries, as a saved copy of\n"
-    "\"mat.data\" does; \"-\" reads it from standard input.\n"
+    "the matrix [A | I] after every elimination pass, then the inverse. The matrix is\n"
+    "given as two texts, taken byte for byte: the order N, and N x N numbers row by row.\n"
+    "Without --data or --data-file the data is read from standard input. The run writes\n"
+    "\"mat.data\" and \"mat.result\" in the current directory. A FILE holds both texts,\n"
+    "the order first and then the entries, as a saved copy of \"mat.data\" does; \"-\"\n"
+    "reads it from standard input.\n"
     "\n"
     "  --dimension TEXT   the order N of the matrix\n"
     "  --data TEXT        the matrix entries\n"
@@ -25,14 +27,16 @@ const char* const usage_text =
     "                     (coloured on a terminal unless NO_COLOR is set or TERM=dumb)\n"
     "  --html PAGE        write the working as a web page PAGE, one step at a time\n"
     "                     (orders up to 120; larger pages open too slowly)\n"
-    "  --help             show this text\n"
-    "  --version          show the version\n"
+    "  --help             show this help and exit\n"
+    "  --version          show the version and exit\n"
     "\n"
     "Exit status: 0 the report was printed; 1 the input gave no positive order;\n"
-    "2 the command line or the data file was not usable, or the order is too large for\n"
-    "--html; 3 the run could not be carried out (the order is too large for memory or\n"
-    "disk, or a file could not be written or read back). When reading stopped before all\n"
-    "N x N entries were read, a note on standard error says where and why.\n";
+    "2 the command line or the data file was not usable, the page of --html cannot be\n"
+    "written or is one of the run's own files or the matrix file, standard output is one\n"
+    "of the run's own files, or the order is too large for --html; 3 the run could not be\n"
+    "carried out (the order is too large for memory or disk, or a file could not be\n"
+    "written or read back); 128 + n the run was stopped by signal n. When reading stopped\n"
+    "before all N x N entries were read, a note on standard error says where and why.\n";
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "progress_line.hpp"
 
 #include "is_terminal.hpp"
+#include "program_name.hpp"
 #include "state.hpp"
 
 #include <chrono>
@@ -24,7 +25,8 @@ void show_step(std::int32_t step, std::int32_t total_steps)
     const auto now = clock::now();
     if (now - started < quiet_start || (drawn && now - last_drawn < redraw_interval && step != total_steps))
         return;
-    std::fprintf(shown_on, "\rtorvane: pass %ld of %ld", static_cast<long>(step), static_cast<long>(total_steps));
+    std::fprintf(shown_on, "\r" TORVANE_PROGRAM_NAME ": pass %ld of %ld", static_cast<long>(step),
+                 static_cast<long>(total_steps));
     std::fflush(shown_on);
     last_drawn = now;
     drawn = true;
