@@ -34,6 +34,14 @@ run_status failure(run_failure kind, std::string file = {}, int error_number = 0
     return status;
 }
 
+run_status interrupted(stop_point where)
+{
+    run_status status;
+    status.outcome = run_outcome::interrupted;
+    status.stopped_at = where;
+    return status;
+}
+
 // Creates the file empty, or empties it, and closes it again.
 bool reset_file(const char* name)
 {
@@ -82,9 +90,7 @@ run_status lock_directory(directory_lock& lock)
     case lock_outcome::interrupted:
         break;
     }
-    run_status status;
-    status.outcome = run_outcome::interrupted;
-    return status;
+    return interrupted(stop_point::waiting);
 }
 
 run_status check_dimension()
@@ -132,6 +138,8 @@ run_status show_report(dialog_seam& seam)
         before_report_read();
     report_file_reader report(report_file_name, {out_file.bytes_written(), out_file.checksum()});
     seam.set_result_text(report);
+    if (stop_requested)
+        return interrupted(stop_point::showing);
     if (!report.complete())
         return failure(run_failure::file_not_readable, report_file_name, report.error_number());
     return {};
@@ -189,9 +197,7 @@ run_status run_locked(dialog_seam& seam)
         return failure(run_failure::too_large_for_memory);
     } catch (const run_stopped&) {
         abandon_file(report_file_name);
-        run_status status;
-        status.outcome = run_outcome::interrupted;
-        return status;
+        return interrupted(stop_point::computing);
     }
 }
 

@@ -19,7 +19,14 @@ enum class run_outcome {
     completed, // the report is in the result box
     no_order,  // the input gave no positive order: nothing computed, result box unchanged
     failed,    // the run could not be carried out; `failure` says why
-    interrupted, // stopped from outside (stop_requested); no report was left behind
+    interrupted, // stopped from outside (stop_requested); `stopped_at` says what it left
+};
+
+// Where an interrupted run stopped, which says what its files hold.
+enum class stop_point {
+    waiting,   // before it had its turn: both files are as the run before left them
+    computing, // while the report was written: the report was emptied
+    showing,   // after the report was written whole: it stays in "mat.result"
 };
 
 enum class run_failure {
@@ -38,6 +45,7 @@ struct run_status {
     std::string file;        // the file (or directory) a failure concerns
     std::int32_t order = 0;  // N as read
     int error_number = 0;    // errno of a file failure, when known
+    stop_point stopped_at = stop_point::computing;  // for an interrupted run
 };
 
 run_status compute_run(dialog_seam& seam);

@@ -2,6 +2,7 @@
 
 #include "content_checksum.hpp"
 #include "split_work.hpp"
+#include "state.hpp"
 
 #include <cerrno>
 
@@ -142,6 +143,8 @@ bool report_file_reader::pass_in_pairs(const sink* consume)
     std::uint64_t total = 0;
     content_checksum checksum;
     for (;;) {
+        if (stop_requested.load(std::memory_order_relaxed))
+            return false;  // a signal: printing stops within two pieces
         piece_read reads[2];
         content_checksum sums[2];
         run_in_two_parts([&](int part) {
@@ -179,6 +182,8 @@ bool report_file_reader::pass_in_turn(const sink* consume)
     content_checksum checksum;
     std::size_t got;
     while ((got = std::fread(piece.get(), 1, piece_size, file_.get())) > 0) {
+        if (stop_requested.load(std::memory_order_relaxed))
+            return false;
         total += got;
         if (total > expected_.bytes)
             return false;

@@ -61,11 +61,14 @@ case_a_second_run_waits_and_says_so() {
   expect_in err "torvane: waiting for another run in this directory"
 }
 
-# Ctrl-C or SIGTERM stop the run at a step block: no partial report, 128 + the signal.
+# Every signal whose default ends the process stops the run at a step block: no partial
+# report, a line that says so, 128 + the signal. (A background job starts with SIGINT and
+# SIGQUIT ignored: they must stop the run all the same.)
 case_signals_leave_no_partial_report() {
   matrix 8 90000 >m300
   local signal status
-  for signal in INT:130 TERM:143; do
+  for signal in INT:130 TERM:143 HUP:129 QUIT:131 USR1:138 USR2:140 ALRM:142 VTALRM:154 PROF:155 RTMIN+3:165; do
+    rm -f mat.result
     "$T" --raw --dimension 300 --data-file m300 >/dev/null 2>err &
     wait_for_report
     kill -"${signal%:*}" $!
@@ -73,8 +76,28 @@ case_signals_leave_no_partial_report() {
     status=$?
     expect_status "$status" "${signal#*:}"
     expect_empty mat.result
-    expect_in err "torvane: stopped by SIG${signal%:*}"
+    expect_in err "torvane: stopped by SIG${signal%:*}; no report was left"
   done
+  # a CPU-time limit warns with SIGXCPU before its hard limit kills
+  bash -c "ulimit -St 1; exec '$T' --explain --dimension 300 --data-file m300" >/dev/null 2>err
+  expect_status $? 152
+  expect_empty mat.result
+  expect_in err "torvane: stopped by SIGXCPU"
+}
+
+# A reader that stops early (head, quitting less) ends the run as SIGPIPE would, quietly:
+# while the working is still being written the report is emptied; once it is whole and
+# printed, it stays whole.
+case_a_closed_pipe_leaves_no_partial_report() {
+  matrix 10 22500 >m150
+  "$T" --explain --dimension 150 --data-file m150 2>err | head -c 3000000 >/dev/null
+  expect_status "${PIPESTATUS[0]}" 141
+  expect_empty mat.result
+  expect_empty err
+  "$T" --raw --dimension 150 --data-file m150 2>err | head -c 3000 >/dev/null
+  expect_status "${PIPESTATUS[0]}" 141
+  mkdir alone && (cd alone && "$T" --raw --dimension 150 --data-file ../m150 >/dev/null)
+  cmp -s mat.result alone/mat.result || fail "the report printed in part is not whole in mat.result"
 }
 
 # A file-size limit: the write fails (EFBIG) and takes the full-disk path.
