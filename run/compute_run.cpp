@@ -1,11 +1,11 @@
 #include "compute_run.hpp"
 
-#include "directory_lock.hpp"
 #include "eliminate.hpp"
 #include "load_matrix.hpp"
 #include "order_limits.hpp"
 #include "read_report.hpp"
 #include "report.hpp"
+#include "run_lock.hpp"
 #include "save_inputs.hpp"
 #include "state.hpp"
 #include "system_limits.hpp"
@@ -75,7 +75,7 @@ std::string current_directory()
     return error ? std::string(".") : path.string();
 }
 
-run_status lock_directory(directory_lock& lock)
+run_status lock_files(run_lock& lock)
 {
     const lock_wait wait{lock_wait_limit, on_waiting_for_directory, [] { return stop_requested.load(); }};
     switch (lock.acquire(wait)) {
@@ -85,8 +85,10 @@ run_status lock_directory(directory_lock& lock)
         return failure(run_failure::directory_busy, current_directory());
     case lock_outcome::not_lockable:
         return failure(run_failure::directory_not_lockable, current_directory(), lock.error_number());
-    case lock_outcome::data_file_unusable:
-        return failure(run_failure::file_not_writable, data_file_name);
+    case lock_outcome::file_unusable:
+        return failure(run_failure::file_not_writable, lock.file(), lock.error_number());
+    case lock_outcome::planted_link:
+        return failure(run_failure::planted_link, lock.file());
     case lock_outcome::interrupted:
         break;
     }
@@ -178,12 +180,12 @@ run_status run_with_files(dialog_seam& seam)
     return show_report(seam);
 }
 
-// Runs the whole press under the directory's lock; a failure on the way empties the file
+// Runs the whole press under the files' lock; a failure on the way empties the file
 // it left unfinished.
 run_status run_locked(dialog_seam& seam)
 {
-    directory_lock lock;
-    if (run_status locked = lock_directory(lock); locked.outcome != run_outcome::completed)
+    run_lock lock;
+    if (run_status locked = lock_files(lock); locked.outcome != run_outcome::completed)
         return locked;
     try {
         return run_with_files(seam);

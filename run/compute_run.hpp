@@ -37,6 +37,7 @@ enum class run_failure {
     file_not_readable,    // `file` could not be read, or not as it was written
     directory_busy,       // another run kept directory `file` past lock_wait_limit
     directory_not_lockable, // directory `file` cannot be locked for the run
+    planted_link,         // `file` is another user's symbolic link in a shared sticky directory
 };
 
 struct run_status {

@@ -60,6 +60,10 @@ constexpr const char* zh_cannot_lock = "\xce\xde\xb7\xa8\xcb\xf8\xb6\xa8\xc4\xbf
 constexpr const char* zh_not_exclusive =
     "\xa3\xac\xb2\xbb\xc4\xdc\xc8\xb7\xb1\xa3\xd6\xbb\xd3\xd0\xd2\xbb\xb8\xf6\xbc\xc6\xcb\xe3\xd4\xda\xca\xb9\xd3\xc3\xcb\xfc\xa1\xa3"; // "，不能确保只有一个计算在使用它。"
 
+constexpr const char* zh_planted_link =
+    "\x20\xca\xc7\xc6\xe4\xcb\xfb\xd3\xc3\xbb\xa7\xd4\xda\xb9\xab\xd3\xc3\xc4\xbf\xc2\xbc\xd6\xd0\xbd\xa8\xb5\xc4"
+    "\xb7\xfb\xba\xc5\xc1\xb4\xbd\xd3\xa3\xac\xce\xb4\xd0\xb4\xc8\xeb\xc8\xce\xba\xce\xce\xc4\xbc\xfe\xa1\xa3"; // " 是其他用户在公用目录中建的符号链接，未写入任何文件。"
+
 } // namespace
 
 std::string describe_failure_english(const run_status& status)
@@ -85,6 +89,10 @@ std::string describe_failure_english(const run_status& status)
     case run_failure::directory_not_lockable:
         return "cannot lock the directory " + quoted(status.file) +
                " to keep other runs out of its files while this one works" + reason(status.error_number);
+    case run_failure::planted_link:
+        return quoted(status.file) +
+               " is a symbolic link that another user made in this directory, which everyone may write to; "
+               "it is not followed, so nothing was written (remove it, or run in a directory of your own)";
     case run_failure::none:
         break;
     }
@@ -108,6 +116,8 @@ std::string describe_failure_chinese_gbk(const run_status& status)
         return zh_other_run_busy + lock_wait_seconds() + zh_seconds_try_later;
     case run_failure::directory_not_lockable:
         return zh_cannot_lock + quoted(status.file) + zh_not_exclusive;
+    case run_failure::planted_link:
+        return quoted(status.file) + zh_planted_link;
     case run_failure::none:
         break;
     }

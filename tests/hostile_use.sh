@@ -100,6 +100,26 @@ case_a_closed_pipe_leaves_no_partial_report() {
   cmp -s mat.result alone/mat.result || fail "the report printed in part is not whole in mat.result"
 }
 
+# A report that cannot be written (append-only, immutable, a directory) fails the run
+# before either file is emptied: the earlier report keeps its data.
+case_an_unwritable_report_leaves_both_files_as_they_were() {
+  "$T" --raw --dimension 2 --data '1 2 3 4' >want 2>/dev/null
+  cp mat.data data_before
+  local fault
+  for fault in +a +i directory; do
+    if [ "$fault" = directory ]; then
+      rm mat.result && mkdir mat.result
+    elif ! chattr "$fault" mat.result 2>/dev/null; then
+      echo "skip $case $fault: chattr needs root and a file system that keeps the flag"; continue
+    fi
+    "$T" --raw --dimension 3 --data '1 2 3 4 5 6 7 8 10' >out 2>err
+    expect_status $? 3
+    expect_in err 'cannot write "mat.result"'
+    cmp -s mat.data data_before || fail "$fault: mat.data was rewritten: $(head -c 50 mat.data)"
+    [ "$fault" = directory ] || { chattr "${fault/+/-}" mat.result; cmp -s mat.result want || fail "$fault: mat.result changed"; }
+  done
+}
+
 # A file-size limit: the write fails (EFBIG) and takes the full-disk path.
 case_a_file_size_limit_is_a_message_not_a_kill() {
   bash -c "ulimit -f 2048; exec '$T' --dimension 100 --data 1" >/dev/null 2>err

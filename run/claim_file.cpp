@@ -1,0 +1,74 @@
+#include "claim_file.hpp"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace torvane {
+namespace {
+
+constexpr int write_flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC;
+
+// Sticky and writable by everyone: others may put files, links among them, here, but
+// cannot remove or replace the ones this user owns.
+bool shared_sticky(const struct stat& directory)
+{
+    return (directory.st_mode & S_ISVTX) != 0 && (directory.st_mode & S_IWOTH) != 0;
+}
+
+int open_or_create(const char* name, int extra_flags, bool& created)
+{
+    int descriptor = ::open(name, write_flags | extra_flags);
+    if (descriptor >= 0 || errno != ENOENT)
+        return descriptor;
+    descriptor = ::open(name, write_flags | extra_flags | O_CREAT | O_EXCL, 0666);
+    if (descriptor >= 0) {
+        created = true;
+        return descriptor;
+    }
+    // A link into a missing directory, or a file made meanwhile: as an open for writing would.
+    return ::open(name, write_flags | extra_flags | O_CREAT, 0666);
+}
+
+// Whether a symbolic link `name` may be followed in this shared directory.
+bool trusted_link(const char* name, const struct stat& directory)
+{
+    struct stat link {};
+    if (lstat(name, &link) != 0 || !S_ISLNK(link.st_mode))
+        return false;
+    return link.st_uid == geteuid() || link.st_uid == directory.st_uid;
+}
+
+} // namespace
+
+claimed_file claim_file(const char* name)
+{
+    claimed_file claim;
+    struct stat directory {};
+    const bool guarded = stat(".", &directory) == 0 && shared_sticky(directory);
+    errno = 0;
+    claim.descriptor = open_or_create(name, guarded ? O_NOFOLLOW : 0, claim.created);
+    if (claim.descriptor < 0 && guarded && errno == ELOOP) {
+        if (!trusted_link(name, directory)) {
+            claim.planted = true;
+            return claim;
+        }
+        claim.descriptor = open_or_create(name, 0, claim.created);
+    }
+    if (claim.descriptor < 0) {
+        // ENXIO: a named pipe that nobody reads
+        claim.error_number = errno == ENXIO ? ESPIPE : errno;
+        return claim;
+    }
+    struct stat opened {};
+    if (fstat(claim.descriptor, &opened) == 0 && (S_ISFIFO(opened.st_mode) || S_ISSOCK(opened.st_mode))) {
+        ::close(claim.descriptor);
+        claim.descriptor = -1;
+        claim.error_number = ESPIPE;
+    }
+    return claim;
+}
+
+} // namespace torvane

@@ -1,0 +1,21 @@
+#pragma once
+// Opening one of the run's two files for writing before anything is emptied (POSIX).
+
+namespace torvane {
+
+struct claimed_file {
+    int descriptor = -1;
+    int error_number = 0;  // why it could not be opened (ESPIPE: not a regular file)
+    bool planted = false;  // another user's symbolic link in a shared sticky directory
+    bool created = false;  // it did not exist before
+};
+
+// Opens `name` for writing without emptying it, creating it when missing. A named pipe or
+// a socket is refused (ESPIPE) without waiting for a reader. In a directory everyone may
+// write to with the sticky bit set (such as /tmp) a symbolic link is followed only when
+// it belongs to the user running or to the directory's owner, the rule the kernel applies
+// itself when fs.protected_symlinks is set: another user could have planted it there to
+// have this run write wherever it points.
+claimed_file claim_file(const char* name);
+
+} // namespace torvane
