@@ -142,6 +142,8 @@ run_status show_report(dialog_seam& seam)
     seam.set_result_text(report);
     if (stop_requested)
         return interrupted(stop_point::showing);
+    if (report.changed_while_shown())
+        return failure(run_failure::changed_while_shown, report_file_name);
     if (!report.complete())
         return failure(run_failure::file_not_readable, report_file_name, report.error_number());
     return {};

@@ -38,6 +38,7 @@ enum class run_failure {
     directory_busy,       // another run kept directory `file` past lock_wait_limit
     directory_not_lockable, // directory `file` cannot be locked for the run
     planted_link,         // `file` is another user's symbolic link in a shared sticky directory
+    changed_while_shown,  // the report was checked, then changed while it was shown
 };
 
 struct run_status {

@@ -63,6 +63,12 @@ bool hold_steady(int descriptor)
 }
 #endif
 
+#ifndef _WIN32
+// Whether the lease taken by hold_steady() still stands: a writer's open starts to break
+// it (F_GETLEASE then gives F_UNLCK), and the kernel removes it after the break time.
+bool lease_intact(int descriptor) { return fcntl(descriptor, F_GETLEASE) == F_RDLCK; }
+#endif
+
 // Opens the report for reading in text mode. Only a regular file can give back what was
 // written to it; anything else is refused at once (ESPIPE) rather than read: a named
 // pipe with no writer would block the open for good.
@@ -200,9 +206,21 @@ bool report_file_reader::pass_in_turn(const sink* consume)
     return complete_;
 }
 
-bool report_file_reader::verify() { return pass(nullptr); }
+bool report_file_reader::verify()
+{
+    checked_ = pass(nullptr);
+    return checked_;
+}
 
-bool report_file_reader::read(const sink& consume) { return pass(&consume); }
+// The text handed over is summed as it goes: once it was checked, a difference now means
+// the file changed between the check and the showing.
+bool report_file_reader::read(const sink& consume)
+{
+    const bool same = pass(&consume);
+    if (checked_ && !same && !stop_requested.load())
+        changed_while_shown_ = true;
+    return same;
+}
 
 report_source::sending report_file_reader::send_to(std::FILE* out)
 {
@@ -218,6 +236,12 @@ report_source::sending report_file_reader::send_to(std::FILE* out)
         return sending::failed;
     switch (send_file_range(fileno(file_.get()), fileno(out), expected_.bytes)) {
     case send_result::sent:
+        // The kernel gives a lease up once a writer has waited out the lease-break time:
+        // what went out after that cannot be vouched for.
+        if (!lease_intact(fileno(file_.get()))) {
+            complete_ = false;
+            changed_while_shown_ = true;
+        }
         return sending::done;
     case send_result::not_supported:
         return sending::not_possible;

@@ -14,6 +14,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <string>
 #endif
 
 namespace torvane {
@@ -118,10 +120,31 @@ int lock_byte(int descriptor, short type)
     return 0;  // no locks here: the directory's lock and the checks on reading back remain
 }
 
+// flock() on the file: between runs of this program it works on a descriptor opened for
+// reading too. 0 when taken or when the file system keeps no locks.
+int lock_whole(int descriptor)
+{
+    if (flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+        return 0;
+    return errno == EWOULDBLOCK || errno == EINTR ? EAGAIN : 0;
+}
+
 bool same_file(int first, int second)
 {
     struct stat a {}, b {};
     return fstat(first, &a) == 0 && fstat(second, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The report is held open for reading only: while anything has it open for writing, no
+// read lease can be had on it when it is read back.
+int read_only_again(int descriptor, const char* name)
+{
+    const std::string same_open = "/proc/self/fd/" + std::to_string(descriptor);
+    int again = ::open(same_open.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (again < 0)
+        again = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ::close(descriptor);
+    return again;
 }
 
 } // namespace
@@ -138,11 +161,11 @@ lock_outcome run_lock::open_files()
                 ::unlink(data_file_name);
             return claim.planted ? lock_outcome::planted_link : lock_outcome::file_unusable;
         }
-        descriptors_[f] = claim.descriptor;
+        descriptors_[f] = f == 1 ? read_only_again(claim.descriptor, file_names[f]) : claim.descriptor;
         if (f == 0)
             created_data_ = claim.created;
     }
-    same_file_ = same_file(descriptors_[0], descriptors_[1]);
+    same_file_ = descriptors_[1] >= 0 && same_file(descriptors_[0], descriptors_[1]);
     return lock_outcome::held;
 }
 
@@ -161,23 +184,25 @@ run_lock::attempt run_lock::try_once()
         error_number_ = errno;
         return attempt::failed;
     }
-    const int files = same_file_ ? 1 : 2;
-    for (int f = 0; f < files; ++f) {
-        if (lock_byte(descriptors_[f], F_WRLCK) != 0) {
-            unlock();
-            return attempt::taken_elsewhere;
-        }
-    }
-    return attempt::taken;
+    // "mat.data" carries the byte lock Wine sees; both files carry a flock, which keeps
+    // out a run whose other file is this one through a link.
+    const bool taken = lock_byte(descriptors_[0], F_WRLCK) == 0 && lock_whole(descriptors_[0]) == 0 &&
+                       (same_file_ || descriptors_[1] < 0 || lock_whole(descriptors_[1]) == 0);
+    if (taken)
+        return attempt::taken;
+    unlock();
+    return attempt::taken_elsewhere;
 }
 
 // Gives the locks up between attempts, so that two runs that each hold one never wait
 // on each other.
 void run_lock::unlock()
 {
+    if (descriptors_[0] >= 0)
+        lock_byte(descriptors_[0], F_UNLCK);
     for (const int descriptor : descriptors_)
         if (descriptor >= 0)
-            lock_byte(descriptor, F_UNLCK);
+            flock(descriptor, LOCK_UN);
     if (directory_ >= 0)
         flock(directory_, LOCK_UN);
 }

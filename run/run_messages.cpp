@@ -64,6 +64,10 @@ constexpr const char* zh_planted_link =
     "\x20\xca\xc7\xc6\xe4\xcb\xfb\xd3\xc3\xbb\xa7\xd4\xda\xb9\xab\xd3\xc3\xc4\xbf\xc2\xbc\xd6\xd0\xbd\xa8\xb5\xc4"
     "\xb7\xfb\xba\xc5\xc1\xb4\xbd\xd3\xa3\xac\xce\xb4\xd0\xb4\xc8\xeb\xc8\xce\xba\xce\xce\xc4\xbc\xfe\xa1\xa3"; // " 是其他用户在公用目录中建的符号链接，未写入任何文件。"
 
+constexpr const char* zh_changed_while_shown =
+    "\xb1\xa8\xb8\xe6\xd4\xda\xcf\xd4\xca\xbe\xca\xb1\xb1\xbb\xc6\xe4\xcb\xfb\xb3\xcc\xd0\xf2\xb8\xfc\xb8\xc4\xa3\xac"
+    "\xcf\xd4\xca\xbe\xb5\xc4\xb2\xbb\xca\xc7\xd0\xa3\xd1\xe9\xb9\xfd\xb5\xc4\xb1\xa8\xb8\xe6\xa1\xa3"; // "报告在显示时被其他程序更改，显示的不是校验过的报告。"
+
 } // namespace
 
 std::string describe_failure_english(const run_status& status)
@@ -89,6 +93,10 @@ std::string describe_failure_english(const run_status& status)
     case run_failure::directory_not_lockable:
         return "cannot lock the directory " + quoted(status.file) +
                " to keep other runs out of its files while this one works" + reason(status.error_number);
+    case run_failure::changed_while_shown:
+        return "the report changed while it was printed: another program wrote to " + quoted(status.file) +
+               " (or opened it for writing and outlasted the read lease that held it off), so what was printed "
+               "is not the checked report";
     case run_failure::planted_link:
         return quoted(status.file) +
                " is a symbolic link that another user made in this directory, which everyone may write to; "
@@ -118,6 +126,8 @@ std::string describe_failure_chinese_gbk(const run_status& status)
         return zh_cannot_lock + quoted(status.file) + zh_not_exclusive;
     case run_failure::planted_link:
         return quoted(status.file) + zh_planted_link;
+    case run_failure::changed_while_shown:
+        return zh_changed_while_shown;
     case run_failure::none:
         break;
     }
