@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -110,7 +111,7 @@ const char* files_left(const run_status& status)
         (status.outcome == run_outcome::interrupted && status.stopped_at == stop_point::showing))
         return "the report in \"mat.result\" is complete";
     if (status.outcome == run_outcome::interrupted && status.stopped_at == stop_point::waiting)
-        return "it stopped while waiting for another run, so \"mat.data\" and \"mat.result\" are as that run leaves them";
+        return "it was still waiting for another run to finish and left \"mat.data\" and \"mat.result\" untouched";
     return "no report was left in \"mat.result\"";
 }
 
@@ -220,10 +221,18 @@ int main(int argc, char** argv)
         return print_text(usage_text);
     if (parsed.options.version)
         return print_text("torvane " TORVANE_VERSION "\n");
+    // The run answers its own failures; what is left here is memory that ran out outside
+    // it (the data read in, the views), said in the user's terms, not the library's.
     try {
         return run(parsed.options);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "torvane: the run failed: %s\n", error.what());
-        return exit_run_failed;
+    } catch (const std::bad_alloc&) {
+        run_status status;
+        status.outcome = run_outcome::failed;
+        status.failure = run_failure::out_of_memory;
+        status.order = dimension;
+        std::fprintf(stderr, "torvane: %s\n", describe_failure_english(status).c_str());
+    } catch (...) {
+        std::fprintf(stderr, "torvane: the run stopped on an unexpected error; \"mat.result\" may not hold a whole report\n");
     }
+    return exit_run_failed;
 }

@@ -97,7 +97,7 @@ run_status lock_files(run_lock& lock)
 
 run_status check_dimension()
 {
-    switch (check_order(dimension, physical_memory_bytes(), current_directory_free_bytes())) {
+    switch (check_order(dimension, usable_memory_bytes(), current_directory_free_bytes())) {
     case order_problem::too_large_for_memory:
         return failure(run_failure::too_large_for_memory);
     case order_problem::too_large_for_disk:
@@ -174,7 +174,7 @@ run_status run_with_files(dialog_seam& seam)
     if (run_status fits = check_dimension(); fits.outcome != run_outcome::completed)
         return fits;
     if (!load_entries())
-        return failure(run_failure::too_large_for_memory);
+        return failure(run_failure::out_of_memory);
     in_file.close();
     invert_and_write_report();
     if (stop_requested)
@@ -198,7 +198,7 @@ run_status run_locked(dialog_seam& seam)
         return status;
     } catch (const std::bad_alloc&) {
         abandon_file(report_file_name);
-        return failure(run_failure::too_large_for_memory);
+        return failure(run_failure::out_of_memory);
     } catch (const run_stopped&) {
         abandon_file(report_file_name);
         return interrupted(stop_point::computing);
@@ -210,7 +210,12 @@ run_status run_locked(dialog_seam& seam)
 run_status compute_run(dialog_seam& seam)
 {
     begin_run();  // first, so that a run failing on its files does not report the last run's order
-    run_status status = run_locked(seam);
+    run_status status;
+    try {
+        status = run_locked(seam);
+    } catch (const std::bad_alloc&) {  // before the files were touched, or after the run
+        status = failure(run_failure::out_of_memory);
+    }
     if (status.outcome != run_outcome::completed)
         close_streams();
     in_file.clear();

@@ -32,6 +32,7 @@ enum class stop_point {
 enum class run_failure {
     none,
     too_large_for_memory, // the N x 2N working matrix cannot be held
+    out_of_memory,        // memory ran out during the run (order 0: before N was read)
     too_large_for_disk,   // even the smallest report for N does not fit on the disk
     file_not_writable,    // `file` could not be created or written
     file_not_readable,    // `file` could not be read, or not as it was written

@@ -36,8 +36,8 @@ public:
 private:
     bool open_or_rewind();
     bool pass(const sink* consume);
-    bool pass_in_turn(const sink* consume);
-    bool pass_in_pairs(const sink* consume);
+    bool pass_in_turn(const sink* consume, char* piece, std::size_t size);
+    bool pass_in_pairs(const sink* consume, const std::unique_ptr<char[]> (&pieces)[2]);
 
     struct file_closer {
         void operator()(std::FILE* file) const { std::fclose(file); }

@@ -143,6 +143,38 @@ case_a_report_changed_while_printed_is_exit_3() {
   expect_in err "the report changed while it was printed"
 }
 
+# Memory that runs out under an address-space limit is named as that limit, with the
+# order that was being inverted; whatever the limit, no library text and no abort.
+case_an_address_space_limit_is_named() {
+  [ -z "$sanitized" ] || { echo "skip $case: sanitizers need more address space"; return; }
+  matrix 12 40000 >m200
+  local limit status
+  for limit in 6000 7000 8000 9000 11000 12000 14000 16000; do
+    bash -c "ulimit -v $limit; exec '$T' --raw --dimension 200 --data-file m200" >/dev/null 2>err
+    status=$?
+    [ "$status" -eq 0 ] && continue
+    expect_status "$status" 3
+    expect_in err "address-space limit (ulimit -v) of $((limit * 1024)) bytes"
+    grep -qE "order of 0|std::|terminate|machine's memory" err && fail "$limit K: $(cat err)"
+    grep -qE "order of 200|before the order was read" err || fail "$limit K: the order is wrong: $(cat err)"
+  done
+}
+
+# A run stopped while it waits for another run's turn says it left both files untouched.
+case_a_run_stopped_while_waiting_leaves_the_files() {
+  "$T" --raw --dimension 2 --data '1 2 3 4' >/dev/null 2>&1
+  cp mat.result want
+  flock . sleep 3 &
+  sleep 0.2
+  "$T" --raw --dimension 2 --data '5 6 7 8' >/dev/null 2>err &
+  sleep 1.5
+  kill -INT $!
+  wait $!
+  expect_status $? 130
+  expect_in err "untouched"
+  cmp -s mat.result want || fail "mat.result changed"
+}
+
 # A file-size limit: the write fails (EFBIG) and takes the full-disk path.
 case_a_file_size_limit_is_a_message_not_a_kill() {
   bash -c "ulimit -f 2048; exec '$T' --dimension 100 --data 1" >/dev/null 2>err
