@@ -41,6 +41,51 @@ case_concurrent_runs_each_show_their_own_report() {
   [ "$refused" -eq 0 ] || fail "$refused of 200 runs were refused; they should have waited their turn"
 }
 
+# Two directories whose mat.data (then whose mat.result) is one file through a link: runs
+# side by side in both wait for each other, and each prints its own report.
+case_runs_sharing_a_file_through_a_link_wait_for_each_other() {
+  local k name wrong=0 failed=0
+  for k in 1 2; do
+    matrix "$k" 1600 >"m$k"
+    mkdir "alone$k" && (cd "alone$k" && "$T" --raw --dimension 40 --data-file "../m$k" >"../want$k")
+  done
+  for name in mat.data mat.result; do
+    rm -rf d1 d2 && mkdir d1 d2 && : >"d1/$name" && ln -s "../d1/$name" "d2/$name"
+    for _ in $(seq 30); do
+      for k in 1 2; do (cd "d$k" && exec "$T" --raw --dimension 40 --data-file "../m$k" >"../got$k" 2>"../err$k") & done
+      wait
+      for k in 1 2; do
+        if [ -s "err$k" ]; then failed=$((failed + 1)); elif ! cmp -s "got$k" "want$k"; then wrong=$((wrong + 1)); fi
+      done
+    done
+  done
+  [ "$wrong" -eq 0 ] || fail "$wrong of 120 runs printed a report not their own"
+  [ "$failed" -eq 0 ] || fail "$failed of 120 runs failed instead of waiting: $(cat err1 err2)"
+}
+
+# In a sticky directory everyone may write to (as /tmp), another user's link named
+# mat.result or mat.data is not followed: the run names it and writes nothing through
+# it. A link of the user's own there still works.
+case_planted_links_are_not_followed() {
+  [ "$(id -u)" -eq 0 ] || { echo "skip $case: needs root to plant a link as another user"; return; }
+  mkdir shared && chmod 1777 shared
+  printf 'only root may write this\n' >precious
+  local name
+  for name in mat.result mat.data; do
+    rm -f shared/mat.*
+    setpriv --reuid=65534 --regid=65534 --clear-groups ln -s "$PWD/precious" "shared/$name"
+    (cd shared && exec "$T" --raw --dimension 2 --data '1 2 3 4') >out 2>err
+    expect_status $? 3
+    expect_in err "\"$name\" is a symbolic link that another user made"
+    [ "$(cat precious)" = "only root may write this" ] || fail "$name: the planted link was written through"
+  done
+  rm -f shared/mat.*
+  ln -s "$PWD/mine" shared/mat.data
+  (cd shared && exec "$T" --raw --dimension 2 --data '1 2 3 4') >out 2>err
+  expect_status $? 0
+  [ -s mine ] || fail "the user's own link was not followed"
+}
+
 # A run killed while it holds the directory does not block the next one.
 case_a_killed_run_leaves_no_lock() {
   matrix 7 90000 >m300
