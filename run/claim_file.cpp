@@ -9,7 +9,6 @@
 namespace torvane {
 namespace {
 
-constexpr int write_flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC;
 
 // Sticky and writable by everyone: others may put files, links among them, here, but
 // cannot remove or replace the ones this user owns.
@@ -18,18 +17,19 @@ bool shared_sticky(const struct stat& directory)
     return (directory.st_mode & S_ISVTX) != 0 && (directory.st_mode & S_IWOTH) != 0;
 }
 
-int open_or_create(const char* name, int extra_flags, bool& created)
+int open_or_create(const char* name, int flags, bool& created)
 {
-    int descriptor = ::open(name, write_flags | extra_flags);
+    flags |= O_NONBLOCK | O_CLOEXEC;
+    int descriptor = ::open(name, flags);
     if (descriptor >= 0 || errno != ENOENT)
         return descriptor;
-    descriptor = ::open(name, write_flags | extra_flags | O_CREAT | O_EXCL, 0666);
+    descriptor = ::open(name, flags | O_CREAT | O_EXCL, 0666);
     if (descriptor >= 0) {
         created = true;
         return descriptor;
     }
     // A link into a missing directory, or a file made meanwhile: as an open for writing would.
-    return ::open(name, write_flags | extra_flags | O_CREAT, 0666);
+    return ::open(name, flags | O_CREAT, 0666);
 }
 
 // Whether a symbolic link `name` may be followed in this shared directory.
@@ -43,19 +43,20 @@ bool trusted_link(const char* name, const struct stat& directory)
 
 } // namespace
 
-claimed_file claim_file(const char* name)
+claimed_file claim_file(const char* name, claim_mode mode)
 {
+    const int access = mode == claim_mode::writing ? O_WRONLY : O_RDONLY;
     claimed_file claim;
     struct stat directory {};
     const bool guarded = stat(".", &directory) == 0 && shared_sticky(directory);
     errno = 0;
-    claim.descriptor = open_or_create(name, guarded ? O_NOFOLLOW : 0, claim.created);
+    claim.descriptor = open_or_create(name, access | (guarded ? O_NOFOLLOW : 0), claim.created);
     if (claim.descriptor < 0 && guarded && errno == ELOOP) {
         if (!trusted_link(name, directory)) {
             claim.planted = true;
             return claim;
         }
-        claim.descriptor = open_or_create(name, 0, claim.created);
+        claim.descriptor = open_or_create(name, access, claim.created);
     }
     if (claim.descriptor < 0) {
         // ENXIO: a named pipe that nobody reads

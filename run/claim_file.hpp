@@ -10,12 +10,14 @@ struct claimed_file {
     bool created = false;  // it did not exist before
 };
 
-// Opens `name` for writing without emptying it, creating it when missing. A named pipe or
+enum class claim_mode { reading, writing };
+
+// Opens `name` for writing (or reading) without emptying it, creating it when missing. A named pipe or
 // a socket is refused (ESPIPE) without waiting for a reader. In a directory everyone may
 // write to with the sticky bit set (such as /tmp) a symbolic link is followed only when
 // it belongs to the user running or to the directory's owner, the rule the kernel applies
 // itself when fs.protected_symlinks is set: another user could have planted it there to
 // have this run write wherever it points.
-claimed_file claim_file(const char* name);
+claimed_file claim_file(const char* name, claim_mode mode);
 
 } // namespace torvane

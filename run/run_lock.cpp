@@ -14,8 +14,6 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <string>
 #endif
 
 namespace torvane {
@@ -23,7 +21,6 @@ namespace {
 
 constexpr auto announce_after = std::chrono::seconds(1);
 constexpr auto poll_interval = std::chrono::milliseconds(20);
-constexpr const char* file_names[2] = {data_file_name, report_file_name};
 
 } // namespace
 
@@ -39,50 +36,54 @@ OVERLAPPED lock_place()
     at.OffsetHigh = lock_offset_high;
     return at;
 }
+
+HANDLE open_shared(const char* name)
+{
+    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+int error_number_of(DWORD error)
+{
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES : 0;
+}
 } // namespace
 
 lock_outcome run_lock::open_files()
 {
-    for (int f = 0; f < 2; ++f) {
-        HANDLE file = CreateFileA(file_names[f], GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        const DWORD error = GetLastError();
-        if (file == INVALID_HANDLE_VALUE) {
-            error_number_ = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES : 0;
-            file_ = file_names[f];
-            // Both files or neither: the data file made just now goes again.
-            if (f == 1 && created_data_) {
-                CloseHandle(handles_[0]);
-                handles_[0] = nullptr;
-                DeleteFileA(data_file_name);
-            }
-            return lock_outcome::file_unusable;
-        }
-        handles_[f] = file;
-        if (f == 0)
-            created_data_ = error != ERROR_ALREADY_EXISTS;
+    HANDLE file = open_shared(data_file_name);
+    const DWORD error = GetLastError();
+    if (file == INVALID_HANDLE_VALUE) {
+        error_number_ = error_number_of(error);
+        file_ = data_file_name;
+        return lock_outcome::file_unusable;
     }
+    handles_[0] = file;
+    created_data_ = error != ERROR_ALREADY_EXISTS;
     return lock_outcome::held;
 }
 
 run_lock::attempt run_lock::try_once()
 {
-    for (int f = 0; f < 2; ++f) {
-        OVERLAPPED at = lock_place();
-        if (LockFileEx(handles_[f], LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
-            continue;
-        const DWORD error = GetLastError();
-        if (f == 1) {
-            at = lock_place();
-            UnlockFileEx(handles_[0], 0, 1, 0, &at);
-        }
-        if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
-            return attempt::taken_elsewhere;
-        error_number_ = ENOLCK;
-        return attempt::failed;
+    OVERLAPPED at = lock_place();
+    if (LockFileEx(handles_[0], LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+        return attempt::taken;
+    if (GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING)
+        return attempt::taken_elsewhere;
+    error_number_ = ENOLCK;
+    return attempt::failed;
+}
+
+lock_outcome run_lock::open_report_for_writing()
+{
+    HANDLE file = open_shared(report_file_name);
+    if (file != INVALID_HANDLE_VALUE) {
+        handles_[1] = file;
+        return lock_outcome::held;
     }
-    return attempt::taken;
+    error_number_ = error_number_of(GetLastError());
+    file_ = report_file_name;
+    return lock_outcome::file_unusable;
 }
 
 void run_lock::release()
@@ -95,6 +96,12 @@ void run_lock::release()
         CloseHandle(handle);
         handle = nullptr;
     }
+}
+
+void run_lock::forget_new_data_file()
+{
+    release();
+    DeleteFileA(data_file_name);
 }
 
 #else
@@ -135,37 +142,27 @@ bool same_file(int first, int second)
     return fstat(first, &a) == 0 && fstat(second, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The report is held open for reading only: while anything has it open for writing, no
-// read lease can be had on it when it is read back.
-int read_only_again(int descriptor, const char* name)
-{
-    const std::string same_open = "/proc/self/fd/" + std::to_string(descriptor);
-    int again = ::open(same_open.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (again < 0)
-        again = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ::close(descriptor);
-    return again;
-}
-
 } // namespace
 
+// The report is held open for reading only until the lock is had: a run printing its
+// report holds a read lease on it, which an open for writing would break.
 lock_outcome run_lock::open_files()
 {
     for (int f = 0; f < 2; ++f) {
-        const claimed_file claim = claim_file(file_names[f]);
+        const char* name = f == 0 ? data_file_name : report_file_name;
+        const claimed_file claim = claim_file(name, f == 0 ? claim_mode::writing : claim_mode::reading);
         if (claim.descriptor < 0) {
-            file_ = file_names[f];
+            file_ = name;
             error_number_ = claim.error_number;
-            // Both files or neither: the data file made just now goes again.
             if (f == 1 && created_data_)
-                ::unlink(data_file_name);
+                forget_new_data_file();
             return claim.planted ? lock_outcome::planted_link : lock_outcome::file_unusable;
         }
-        descriptors_[f] = f == 1 ? read_only_again(claim.descriptor, file_names[f]) : claim.descriptor;
+        descriptors_[f] = claim.descriptor;
         if (f == 0)
             created_data_ = claim.created;
     }
-    same_file_ = descriptors_[1] >= 0 && same_file(descriptors_[0], descriptors_[1]);
+    same_file_ = same_file(descriptors_[0], descriptors_[1]);
     return lock_outcome::held;
 }
 
@@ -187,11 +184,25 @@ run_lock::attempt run_lock::try_once()
     // "mat.data" carries the byte lock Wine sees; both files carry a flock, which keeps
     // out a run whose other file is this one through a link.
     const bool taken = lock_byte(descriptors_[0], F_WRLCK) == 0 && lock_whole(descriptors_[0]) == 0 &&
-                       (same_file_ || descriptors_[1] < 0 || lock_whole(descriptors_[1]) == 0);
+                       (same_file_ || lock_whole(descriptors_[1]) == 0);
     if (taken)
         return attempt::taken;
     unlock();
     return attempt::taken_elsewhere;
+}
+
+// Whether the report can be written, asked once the lock is held and before either file
+// is emptied.
+lock_outcome run_lock::open_report_for_writing()
+{
+    const claimed_file claim = claim_file(report_file_name, claim_mode::writing);
+    if (claim.descriptor >= 0) {
+        ::close(claim.descriptor);
+        return lock_outcome::held;
+    }
+    file_ = report_file_name;
+    error_number_ = claim.error_number;
+    return claim.planted ? lock_outcome::planted_link : lock_outcome::file_unusable;
 }
 
 // Gives the locks up between attempts, so that two runs that each hold one never wait
@@ -219,6 +230,12 @@ void run_lock::release()
     directory_ = -1;
 }
 
+void run_lock::forget_new_data_file()
+{
+    release();
+    ::unlink(data_file_name);
+}
+
 #endif
 
 run_lock::~run_lock() { release(); }
@@ -234,7 +251,7 @@ lock_outcome run_lock::acquire(const lock_wait& wait)
     for (;;) {
         switch (try_once()) {
         case attempt::taken:
-            return lock_outcome::held;
+            return report_writable();
         case attempt::failed:
             release();
             return lock_outcome::not_lockable;
@@ -252,6 +269,19 @@ lock_outcome run_lock::acquire(const lock_wait& wait)
         }
         std::this_thread::sleep_for(poll_interval);
     }
+}
+
+// Both files or neither: a report that cannot be written fails the run before "mat.data"
+// is touched, and a "mat.data" this run had to create goes again.
+lock_outcome run_lock::report_writable()
+{
+    const lock_outcome report = open_report_for_writing();
+    if (report == lock_outcome::held)
+        return report;
+    if (created_data_)
+        forget_new_data_file();
+    release();
+    return report;
 }
 
 } // namespace torvane

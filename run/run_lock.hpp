@@ -4,18 +4,19 @@
 // a run holds this lock from resetting the files until its report has been read back.
 // The lock dies with its process: a run that was killed never blocks the next one.
 //
-// The lock is on the files themselves, as they really are: an exclusive lock on one byte
-// far past the end of each (offset 2^62; no run reads or writes there), so runs in two
-// directories whose files are one file through a link wait for each other too. Windows
-// takes it with LockFileEx, which Wine carries out as a POSIX record lock on the same
-// byte of the Unix file; Linux takes it as an open-file-description lock on that byte,
-// which conflicts with POSIX locks. So a Linux run and a Windows run under Wine in one
-// folder wait for each other as well. Linux also flocks the directory, as runs before
-// did, so that older programs and scripts that take that lock are kept out too.
+// The lock is on the files themselves, as they really are, so runs in two directories
+// whose files are one file through a link wait for each other too: an exclusive lock on
+// byte 2^62 of "mat.data" (far past its end; no run reads or writes there) and, on Linux,
+// flock() on both files and on the directory (which scripts and older runs take). Windows
+// takes the byte lock with LockFileEx, which Wine carries out as a POSIX record lock on
+// the same byte of the Unix file; Linux takes it as an open-file-description lock, which
+// conflicts with POSIX locks. So a Linux run and a Windows run under Wine in one folder
+// wait for each other as well.
 //
-// Opening both files for writing comes first, before either is emptied: a file that
-// cannot be written (read-only, append-only, immutable, a directory) fails the run while
-// both files are still as they were.
+// Opening both files for writing comes before either is emptied: a file that cannot be
+// written (read-only, append-only, immutable, a directory) fails the run while both files
+// are still as they were. The report is opened for writing only once the lock is held:
+// another run printing its report holds a read lease on it, which that open would break.
 
 #include <chrono>
 #include <functional>
@@ -54,6 +55,9 @@ private:
     enum class attempt { taken, taken_elsewhere, failed };
     lock_outcome open_files();
     attempt try_once();
+    lock_outcome open_report_for_writing();
+    lock_outcome report_writable();
+    void forget_new_data_file();
     void release();
 #ifndef _WIN32
     void unlock();
