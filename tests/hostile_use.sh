@@ -172,20 +172,29 @@ case_an_unwritable_report_leaves_both_files_as_they_were() {
 case_a_report_changed_while_printed_is_exit_3() {
   matrix 11 10000 >m100
   : >mat.result
-  (exec 3>>mat.result; sleep 3) &  # a writer the run cannot keep out
-  (sleep 1; printf 'XXXXXXXXXXXX' | dd of=mat.result bs=1 seek=5000000 conv=notrunc 2>/dev/null) &
-  "$T" --raw --dimension 100 --data-file m100 2>err | (sleep 2; cat >out)
+  (exec 3>>mat.result; sleep 4) &  # a writer the run cannot keep out
+  change_once_printing &
+  "$T" --raw --dimension 100 --data-file m100 2>err | slow_reader 2
   expect_status "${PIPESTATUS[0]}" 3
   expect_in err "the report changed while it was printed"
   wait
   local lease_time=/proc/sys/fs/lease-break-time before
   before=$(cat $lease_time 2>/dev/null) && echo 1 2>/dev/null >$lease_time ||
     { echo "skip $case with a lease: $lease_time cannot be set here"; return; }
-  (sleep 1; printf 'XXXXXXXXXXXX' | dd of=mat.result bs=1 seek=5000000 conv=notrunc 2>/dev/null) &
-  "$T" --raw --dimension 100 --data-file m100 2>err | (sleep 4; cat >out)
+  rm -f printing
+  change_once_printing &
+  "$T" --raw --dimension 100 --data-file m100 2>err | slow_reader 4
   expect_status "${PIPESTATUS[0]}" 3
   echo "$before" >$lease_time
   expect_in err "the report changed while it was printed"
+}
+# Reads the first bytes (the report was checked: printing has begun), says so, and stops
+# reading for a while, so that the run waits on a full pipe.
+slow_reader() { head -c 1000 >/dev/null; : >printing; sleep "$1"; cat >/dev/null; }
+# Once printing has begun, changes 12 bytes far past what the pipe can have taken.
+change_once_printing() {
+  for _ in $(seq 500); do [ -e printing ] && break; sleep 0.02; done
+  printf 'XXXXXXXXXXXX' | dd of=mat.result bs=1 seek=5000000 conv=notrunc 2>/dev/null
 }
 
 # Memory that runs out under an address-space limit is named as that limit, with the
