@@ -232,7 +232,7 @@ int main(int argc, char** argv)
         status.order = dimension;
         std::fprintf(stderr, "torvane: %s\n", describe_failure_english(status).c_str());
     } catch (...) {
-        std::fprintf(stderr, "torvane: the run stopped on an unexpected error; \"mat.result\" may not hold a whole report\n");
+        std::fprintf(stderr, "torvane: the run stopped on an unexpected error, so no report was printed\n");
     }
     return exit_run_failed;
 }

@@ -202,6 +202,9 @@ run_status run_locked(dialog_seam& seam)
     } catch (const run_stopped&) {
         abandon_file(report_file_name);
         return interrupted(stop_point::computing);
+    } catch (...) {  // for the front end to answer; no half report is left meanwhile
+        abandon_file(report_file_name);
+        throw;
     }
 }
 
