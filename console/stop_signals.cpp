@@ -62,6 +62,14 @@ void stop_on_signals()
     // The real-time signals end the process by default as well.
     for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number)
         catch_signal(signal_number);
+    // A signal blocked by whoever started the program would wait unseen: a closed pipe
+    // would then only make each write fail while the run went on to its end. Threads
+    // started later take this mask.
+    sigset_t caught;
+    sigemptyset(&caught);
+    for (const int signal_number : stopping_signals)
+        sigaddset(&caught, signal_number);
+    pthread_sigmask(SIG_UNBLOCK, &caught, nullptr);
 #endif
 }
 
