@@ -32,13 +32,18 @@ int open_or_create(const char* name, int flags, bool& created)
     return ::open(name, flags | O_CREAT, 0666);
 }
 
+// Owned by the user running or by the directory's owner: no one else can remove or
+// replace it in a sticky directory.
+bool owned_here(const struct stat& entry, const struct stat& directory)
+{
+    return entry.st_uid == geteuid() || entry.st_uid == directory.st_uid;
+}
+
 // Whether a symbolic link `name` may be followed in this shared directory.
 bool trusted_link(const char* name, const struct stat& directory)
 {
     struct stat link {};
-    if (lstat(name, &link) != 0 || !S_ISLNK(link.st_mode))
-        return false;
-    return link.st_uid == geteuid() || link.st_uid == directory.st_uid;
+    return lstat(name, &link) == 0 && S_ISLNK(link.st_mode) && owned_here(link, directory);
 }
 
 } // namespace
@@ -51,11 +56,13 @@ claimed_file claim_file(const char* name, claim_mode mode)
     const bool guarded = stat(".", &directory) == 0 && shared_sticky(directory);
     errno = 0;
     claim.descriptor = open_or_create(name, access | (guarded ? O_NOFOLLOW : 0), claim.created);
+    bool followed = false;
     if (claim.descriptor < 0 && guarded && errno == ELOOP) {
         if (!trusted_link(name, directory)) {
             claim.planted = true;
             return claim;
         }
+        followed = true;
         claim.descriptor = open_or_create(name, access, claim.created);
     }
     if (claim.descriptor < 0) {
@@ -64,10 +71,15 @@ claimed_file claim_file(const char* name, claim_mode mode)
         return claim;
     }
     struct stat opened {};
-    if (fstat(claim.descriptor, &opened) == 0 && (S_ISFIFO(opened.st_mode) || S_ISSOCK(opened.st_mode))) {
+    if (fstat(claim.descriptor, &opened) != 0)
+        return claim;
+    if (S_ISFIFO(opened.st_mode) || S_ISSOCK(opened.st_mode))
+        claim.error_number = ESPIPE;
+    else if (guarded && !followed && !owned_here(opened, directory))
+        claim.foreign = true;
+    if (claim.error_number != 0 || claim.foreign) {
         ::close(claim.descriptor);
         claim.descriptor = -1;
-        claim.error_number = ESPIPE;
     }
     return claim;
 }

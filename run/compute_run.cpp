@@ -89,6 +89,8 @@ run_status lock_files(run_lock& lock)
         return failure(run_failure::file_not_writable, lock.file(), lock.error_number());
     case lock_outcome::planted_link:
         return failure(run_failure::planted_link, lock.file());
+    case lock_outcome::foreign_file:
+        return failure(run_failure::foreign_file, lock.file());
     case lock_outcome::interrupted:
         break;
     }

@@ -39,6 +39,7 @@ enum class run_failure {
     directory_busy,       // another run kept directory `file` past lock_wait_limit
     directory_not_lockable, // directory `file` cannot be locked for the run
     planted_link,         // `file` is another user's symbolic link in a shared sticky directory
+    foreign_file,         // `file` is another user's file there, which they may swap for a link
     changed_while_shown,  // the report was checked, then changed while it was shown
 };
 

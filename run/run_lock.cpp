@@ -136,6 +136,13 @@ int lock_whole(int descriptor)
     return errno == EWOULDBLOCK || errno == EINTR ? EAGAIN : 0;
 }
 
+lock_outcome refusal(const claimed_file& claim)
+{
+    if (claim.planted)
+        return lock_outcome::planted_link;
+    return claim.foreign ? lock_outcome::foreign_file : lock_outcome::file_unusable;
+}
+
 bool same_file(int first, int second)
 {
     struct stat a {}, b {};
@@ -156,7 +163,7 @@ lock_outcome run_lock::open_files()
             error_number_ = claim.error_number;
             if (f == 1 && created_data_)
                 forget_new_data_file();
-            return claim.planted ? lock_outcome::planted_link : lock_outcome::file_unusable;
+            return refusal(claim);
         }
         descriptors_[f] = claim.descriptor;
         if (f == 0)
@@ -202,7 +209,7 @@ lock_outcome run_lock::open_report_for_writing()
     }
     file_ = report_file_name;
     error_number_ = claim.error_number;
-    return claim.planted ? lock_outcome::planted_link : lock_outcome::file_unusable;
+    return refusal(claim);
 }
 
 // Gives the locks up between attempts, so that two runs that each hold one never wait

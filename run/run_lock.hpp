@@ -31,6 +31,7 @@ enum class lock_outcome {
     interrupted,   // the wait was stopped from outside
     file_unusable, // file() cannot be opened for writing; error_number() says why
     planted_link,  // file() is another user's symbolic link in a shared sticky directory
+    foreign_file,  // file() is another user's file there
 };
 
 struct lock_wait {

@@ -94,6 +94,9 @@ constexpr const char* zh_address_space_limit =
 constexpr const char* zh_machine_memory = "\xb1\xbe\xbb\xfa\xc4\xda\xb4\xe6\x20"; // "本机内存 "
 constexpr const char* zh_none_free =
     "\x20\xd7\xd6\xbd\xda\xd6\xd0\xc3\xbb\xd3\xd0\xd7\xe3\xb9\xbb\xb5\xc4\xbf\xd5\xcf\xd0\xc4\xda\xb4\xe6\xa1\xa3"; // " 字节中没有足够的空闲内存。"
+constexpr const char* zh_foreign_file =
+    "\x20\xca\xf4\xd3\xda\xb9\xab\xd3\xc3\xc4\xbf\xc2\xbc\xd6\xd0\xb5\xc4\xc6\xe4\xcb\xfb\xd3\xc3\xbb\xa7\xa3\xac"
+    "\xce\xb4\xd0\xb4\xc8\xeb\xc8\xce\xba\xce\xce\xc4\xbc\xfe\xa1\xa3"; // " 属于公用目录中的其他用户，未写入任何文件。"
 constexpr const char* zh_planted_link =
     "\x20\xca\xc7\xc6\xe4\xcb\xfb\xd3\xc3\xbb\xa7\xd4\xda\xb9\xab\xd3\xc3\xc4\xbf\xc2\xbc\xd6\xd0\xbd\xa8\xb5\xc4"
     "\xb7\xfb\xba\xc5\xc1\xb4\xbd\xd3\xa3\xac\xce\xb4\xd0\xb4\xc8\xeb\xc8\xce\xba\xce\xce\xc4\xbc\xfe\xa1\xa3"; // " 是其他用户在公用目录中建的符号链接，未写入任何文件。"
@@ -132,6 +135,10 @@ std::string describe_failure_english(const run_status& status)
         return "the report changed while it was printed: another program wrote to " + quoted(status.file) +
                " (or opened it for writing and outlasted the read lease that held it off), so what was printed "
                "is not the checked report";
+    case run_failure::foreign_file:
+        return quoted(status.file) +
+               " belongs to another user in this directory, which everyone may write to, who could swap it for a link "
+               "between two opens; nothing was written (remove it, or run in a directory of your own)";
     case run_failure::planted_link:
         return quoted(status.file) +
                " is a symbolic link that another user made in this directory, which everyone may write to; "
@@ -165,6 +172,8 @@ std::string describe_failure_chinese_gbk(const run_status& status)
         return zh_cannot_lock + quoted(status.file) + zh_not_exclusive;
     case run_failure::planted_link:
         return quoted(status.file) + zh_planted_link;
+    case run_failure::foreign_file:
+        return quoted(status.file) + zh_foreign_file;
     case run_failure::changed_while_shown:
         return zh_changed_while_shown;
     case run_failure::none:

@@ -64,8 +64,8 @@ case_runs_sharing_a_file_through_a_link_wait_for_each_other() {
 }
 
 # In a sticky directory everyone may write to (as /tmp), another user's link named
-# mat.result or mat.data is not followed: the run names it and writes nothing through
-# it. A link of the user's own there still works.
+# mat.result or mat.data is not followed, nor another user's file of that name written:
+# the run names it and writes nothing. A link of the user's own there still works.
 case_planted_links_are_not_followed() {
   [ "$(id -u)" -eq 0 ] || { echo "skip $case: needs root to plant a link as another user"; return; }
   mkdir shared && chmod 1777 shared
@@ -79,6 +79,13 @@ case_planted_links_are_not_followed() {
     expect_in err "\"$name\" is a symbolic link that another user made"
     [ "$(cat precious)" = "only root may write this" ] || fail "$name: the planted link was written through"
   done
+  # another user's own file there could be swapped for a link between two opens
+  rm -f shared/mat.*
+  setpriv --reuid=65534 --regid=65534 --clear-groups bash -c 'umask 0; echo theirs >shared/mat.result'
+  (cd shared && exec "$T" --raw --dimension 2 --data '1 2 3 4') >out 2>err
+  expect_status $? 3
+  expect_in err '"mat.result" belongs to another user'
+  [ "$(cat shared/mat.result)" = theirs ] || fail "another user's mat.result was written"
   rm -f shared/mat.*
   ln -s "$PWD/mine" shared/mat.data
   (cd shared && exec "$T" --raw --dimension 2 --data '1 2 3 4') >out 2>err
