@@ -10,6 +10,8 @@ console_seam::console_seam(std::string dimension, std::string data, std::optiona
 
 void console_seam::emit(std::string_view text)
 {
+    if (output_failed_)
+        return;  // a reader that has gone, or a full disk: the rest would only fail as well
     if (!text.empty() && std::fwrite(text.data(), 1, text.size(), out_) != text.size())
         output_failed_ = true;
 }

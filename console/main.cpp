@@ -11,6 +11,7 @@
 #include "run_files.hpp"
 #include "run_messages.hpp"
 #include "state.hpp"
+#include "stop_signals.hpp"
 #include "torvane_version.hpp"
 #include "working_views.hpp"
 
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -31,45 +33,13 @@ namespace {
 
 using namespace torvane;
 
+#ifdef SIGPIPE
+constexpr int closed_pipe_signal = SIGPIPE;
+#else
+constexpr int closed_pipe_signal = -1;
+#endif
+
 enum exit_status { exit_report = 0, exit_no_order = 1, exit_usage = 2, exit_run_failed = 3 };
-
-// The signal that asked the run to stop, or 0.
-volatile std::sig_atomic_t stopping_signal = 0;
-
-extern "C" void stop_at_next_step(int signal_number)
-{
-    stopping_signal = signal_number;
-    stop_requested.store(true);
-}
-
-// From here on Ctrl-C, SIGTERM or a closed terminal stop the run at its next step block
-// and empty the report, instead of killing it with half a report on disk. (Before the run,
-// while the data is typed in, they end the program as usual: nothing is written yet.)
-void stop_on_signals()
-{
-    for (const int signal_number : {SIGINT, SIGTERM
-#ifdef SIGHUP
-                                    , SIGHUP
-#endif
-         })
-        std::signal(signal_number, stop_at_next_step);
-}
-
-const char* signal_name(int signal_number)
-{
-    switch (signal_number) {
-    case SIGINT:
-        return "SIGINT";
-    case SIGTERM:
-        return "SIGTERM";
-#ifdef SIGHUP
-    case SIGHUP:
-        return "SIGHUP";
-#endif
-    default:
-        return "a signal";
-    }
-}
 
 struct file_closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -134,15 +104,32 @@ int read_data(const console_options& options, std::string& data)
     return exit_report;
 }
 
+// What a run stopped by a signal left in its files.
+const char* files_left(const run_status& status)
+{
+    if (status.outcome == run_outcome::completed ||
+        (status.outcome == run_outcome::interrupted && status.stopped_at == stop_point::showing))
+        return "the report in \"mat.result\" is complete";
+    if (status.outcome == run_outcome::interrupted && status.stopped_at == stop_point::waiting)
+        return "it was still waiting for another run to finish and left \"mat.data\" and \"mat.result\" untouched";
+    return "no report was left in \"mat.result\"";
+}
+
+// A run stopped by a signal ends with 128 + the signal, as a shell shows a killed
+// program. A reader that closed the pipe (SIGPIPE) has gone: nothing is said, as other
+// programs say nothing then.
+int report_stop(int signal_number, const run_status& status)
+{
+    if (signal_number != closed_pipe_signal)
+        std::fprintf(stderr, "torvane: stopped by %s; %s\n", signal_name(signal_number).c_str(), files_left(status));
+    return 128 + signal_number;
+}
+
 int report_outcome(const run_status& status, const console_seam& seam, const input_texts& texts,
                    const working_views& views)
 {
-    if (stopping_signal != 0) {
-        std::fprintf(stderr, "torvane: stopped by %s; %s\n", signal_name(stopping_signal),
-                     status.outcome == run_outcome::completed ? "the report in \"mat.result\" is complete"
-                                                              : "no report was left in \"mat.result\"");
-        return 128 + stopping_signal;
-    }
+    if (const int signal_number = signal_that_stopped(); signal_number != 0 && status.outcome != run_outcome::failed)
+        return report_stop(signal_number, status);
     switch (status.outcome) {
     case run_outcome::interrupted:  // only a signal stops a run, and that is answered above
     case run_outcome::completed:
@@ -216,7 +203,10 @@ int run(const console_options& options)
     const input_texts read_texts{seam.dimension(), seam.data(), origin};
     int outcome = report_outcome(status, seam, read_texts, views);
     if (outcome == exit_report) {
-        if (const std::string failure = views.finish(); !failure.empty()) {
+        const std::string failure = views.finish();
+        if (signal_that_stopped() != 0)  // the view's last part was cut short: the report stays
+            return report_stop(signal_that_stopped(), status);
+        if (!failure.empty()) {
             std::fprintf(stderr, "torvane: %s\n", failure.c_str());
             outcome = exit_run_failed;
         }
@@ -254,10 +244,18 @@ int main(int argc, char** argv)
         return print_text(usage_text);
     if (parsed.options.version)
         return print_text("torvane " TORVANE_VERSION "\n");
+    // The run answers its own failures; what is left here is memory that ran out outside
+    // it (the data read in, the views), said in the user's terms, not the library's.
     try {
         return run(parsed.options);
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "torvane: the run failed: %s\n", error.what());
-        return exit_run_failed;
+    } catch (const std::bad_alloc&) {
+        run_status status;
+        status.outcome = run_outcome::failed;
+        status.failure = run_failure::out_of_memory;
+        status.order = dimension;
+        std::fprintf(stderr, "torvane: %s\n", describe_failure_english(status).c_str());
+    } catch (...) {
+        std::fprintf(stderr, "torvane: the run stopped on an unexpected error, so no report was printed\n");
     }
+    return exit_run_failed;
 }

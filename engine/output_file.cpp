@@ -72,7 +72,9 @@ file_error::file_error(std::string file_name, int error)
 {
 }
 
-output_file::output_file() : block_(buffer_size) {}
+// The buffer is taken by the first open, inside a run, so that memory that cannot be had
+// is the run's failure to report, not an abort before the program starts.
+output_file::output_file() = default;
 
 output_file::~output_file() { discard(); }
 
@@ -82,6 +84,8 @@ bool output_file::open(const std::string& path)
         failed_ = true;
         return false;
     }
+    if (block_.capacity < buffer_size)
+        block_ = text_block(buffer_size);
     // Text mode: on Windows every LF written lies on disk as CR LF.
     errno = 0;
     file_ = open_for_writing(path);

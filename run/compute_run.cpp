@@ -1,11 +1,11 @@
 #include "compute_run.hpp"
 
-#include "directory_lock.hpp"
 #include "eliminate.hpp"
 #include "load_matrix.hpp"
 #include "order_limits.hpp"
 #include "read_report.hpp"
 #include "report.hpp"
+#include "run_lock.hpp"
 #include "save_inputs.hpp"
 #include "state.hpp"
 #include "system_limits.hpp"
@@ -31,6 +31,14 @@ run_status failure(run_failure kind, std::string file = {}, int error_number = 0
     status.file = std::move(file);
     status.error_number = error_number;
     status.order = dimension;
+    return status;
+}
+
+run_status interrupted(stop_point where)
+{
+    run_status status;
+    status.outcome = run_outcome::interrupted;
+    status.stopped_at = where;
     return status;
 }
 
@@ -67,7 +75,7 @@ std::string current_directory()
     return error ? std::string(".") : path.string();
 }
 
-run_status lock_directory(directory_lock& lock)
+run_status lock_files(run_lock& lock)
 {
     const lock_wait wait{lock_wait_limit, on_waiting_for_directory, [] { return stop_requested.load(); }};
     switch (lock.acquire(wait)) {
@@ -77,21 +85,23 @@ run_status lock_directory(directory_lock& lock)
         return failure(run_failure::directory_busy, current_directory());
     case lock_outcome::not_lockable:
         return failure(run_failure::directory_not_lockable, current_directory(), lock.error_number());
-    case lock_outcome::data_file_unusable:
-        return failure(run_failure::file_not_writable, data_file_name);
+    case lock_outcome::file_unusable:
+        return failure(run_failure::file_not_writable, lock.file(), lock.error_number());
+    case lock_outcome::planted_link:
+        return failure(run_failure::planted_link, lock.file());
+    case lock_outcome::foreign_file:
+        return failure(run_failure::foreign_file, lock.file());
     case lock_outcome::interrupted:
         break;
     }
-    run_status status;
-    status.outcome = run_outcome::interrupted;
-    return status;
+    return interrupted(stop_point::waiting);
 }
 
 run_status check_dimension(dialog_seam& seam)
 {
     if (dimension > seam.largest_order())
         return failure(run_failure::refused_by_front_end);
-    switch (check_order(dimension, physical_memory_bytes(), current_directory_free_bytes())) {
+    switch (check_order(dimension, usable_memory_bytes(), current_directory_free_bytes())) {
     case order_problem::too_large_for_memory:
         return failure(run_failure::too_large_for_memory);
     case order_problem::too_large_for_disk:
@@ -135,6 +145,10 @@ run_status show_report(dialog_seam& seam)
         before_report_read();
     report_file_reader report(report_file_name, {out_file.bytes_written(), out_file.checksum()});
     seam.set_result_text(report);
+    if (stop_requested)
+        return interrupted(stop_point::showing);
+    if (report.changed_while_shown())
+        return failure(run_failure::changed_while_shown, report_file_name);
     if (!report.complete())
         return failure(run_failure::file_not_readable, report_file_name, report.error_number());
     return {};
@@ -165,7 +179,7 @@ run_status run_with_files(dialog_seam& seam, matrix_reading& reading)
     if (run_status fits = check_dimension(seam); fits.outcome != run_outcome::completed)
         return fits;
     if (!load_entries(reading.entries))
-        return failure(run_failure::too_large_for_memory);
+        return failure(run_failure::out_of_memory);
     in_file.close();
     invert_and_write_report();
     if (stop_requested)
@@ -173,12 +187,12 @@ run_status run_with_files(dialog_seam& seam, matrix_reading& reading)
     return show_report(seam);
 }
 
-// Runs the whole press under the directory's lock; a failure on the way empties the file
+// Runs the whole press under the files' lock; a failure on the way empties the file
 // it left unfinished.
 run_status run_locked(dialog_seam& seam, matrix_reading& reading)
 {
-    directory_lock lock;
-    if (run_status locked = lock_directory(lock); locked.outcome != run_outcome::completed)
+    run_lock lock;
+    if (run_status locked = lock_files(lock); locked.outcome != run_outcome::completed)
         return locked;
     try {
         return run_with_files(seam, reading);
@@ -189,12 +203,13 @@ run_status run_locked(dialog_seam& seam, matrix_reading& reading)
         return status;
     } catch (const std::bad_alloc&) {
         abandon_file(report_file_name);
-        return failure(run_failure::too_large_for_memory);
+        return failure(run_failure::out_of_memory);
     } catch (const run_stopped&) {
         abandon_file(report_file_name);
-        run_status status;
-        status.outcome = run_outcome::interrupted;
-        return status;
+        return interrupted(stop_point::computing);
+    } catch (...) {  // for the front end to answer; no half report is left meanwhile
+        abandon_file(report_file_name);
+        throw;
     }
 }
 
@@ -204,7 +219,12 @@ run_status compute_run(dialog_seam& seam)
 {
     begin_run();  // first, so that a run failing on its files does not report the last run's order
     matrix_reading reading;
-    run_status status = run_locked(seam, reading);
+    run_status status;
+    try {
+        status = run_locked(seam, reading);
+    } catch (const std::bad_alloc&) {  // before the files were touched, or after the run
+        status = failure(run_failure::out_of_memory);
+    }
     if (status.outcome != run_outcome::completed)
         close_streams();
     in_file.clear();

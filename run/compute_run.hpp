@@ -20,18 +20,29 @@ enum class run_outcome {
     completed, // the report is in the result box
     no_order,  // the input gave no positive order: nothing computed, result box unchanged
     failed,    // the run could not be carried out; `failure` says why
-    interrupted, // stopped from outside (stop_requested); no report was left behind
+    interrupted, // stopped from outside (stop_requested); `stopped_at` says what it left
+};
+
+// Where an interrupted run stopped, which says what its files hold.
+enum class stop_point {
+    waiting,   // before it had its turn: both files are as the run before left them
+    computing, // while the report was written: the report was emptied
+    showing,   // after the report was written whole: it stays in "mat.result"
 };
 
 enum class run_failure {
     none,
     too_large_for_memory, // the N x 2N working matrix cannot be held
+    out_of_memory,        // memory ran out during the run (order 0: before N was read)
     too_large_for_disk,   // even the smallest report for N does not fit on the disk
     file_not_writable,    // `file` could not be created or written
     file_not_readable,    // `file` could not be read, or not as it was written
     directory_busy,       // another run kept directory `file` past lock_wait_limit
     directory_not_lockable, // directory `file` cannot be locked for the run
     refused_by_front_end,   // the order is above the seam's largest_order()
+    planted_link,         // `file` is another user's symbolic link in a shared sticky directory
+    foreign_file,         // `file` is another user's file there, which they may swap for a link
+    changed_while_shown,  // the report was checked, then changed while it was shown
 };
 
 struct run_status {
@@ -41,6 +52,7 @@ struct run_status {
     std::int32_t order = 0;  // N as read
     int error_number = 0;    // errno of a file failure, when known
     matrix_reading reading;  // what was read from "mat.data", as far as the run got
+    stop_point stopped_at = stop_point::computing;  // for an interrupted run
 };
 
 run_status compute_run(dialog_seam& seam);

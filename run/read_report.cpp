@@ -2,8 +2,10 @@
 
 #include "content_checksum.hpp"
 #include "split_work.hpp"
+#include "state.hpp"
 
 #include <cerrno>
+#include <new>
 
 #ifndef _WIN32
 #include "send_file_range.hpp"
@@ -18,6 +20,7 @@ namespace {
 
 constexpr std::size_t piece_size = std::size_t{1} << 20;
 static_assert(piece_size % content_checksum::block_size == 0, "pieces summed apart must join");
+constexpr std::size_t small_piece_size = std::size_t{1} << 16;
 
 #ifndef _WIN32
 // What one read gave: its bytes, and the errno of a failure (read on another thread,
@@ -60,6 +63,12 @@ bool hold_steady(int descriptor)
     fcntl(descriptor, F_SETLEASE, F_UNLCK);
     return false;
 }
+#endif
+
+#ifndef _WIN32
+// Whether the lease taken by hold_steady() still stands: a writer's open starts to break
+// it (F_GETLEASE then gives F_UNLCK), and the kernel removes it after the break time.
+bool lease_intact(int descriptor) { return fcntl(descriptor, F_GETLEASE) == F_RDLCK; }
 #endif
 
 // Opens the report for reading in text mode. Only a regular file can give back what was
@@ -124,24 +133,33 @@ bool report_file_reader::pass(const sink* consume)
     complete_ = false;
     if (!open_or_rewind())
         return false;
-#ifdef _WIN32
-    return pass_in_turn(consume);
-#else
-    return pass_in_pairs(consume);
+#ifndef _WIN32
+    std::unique_ptr<char[]> pieces[2] = {std::unique_ptr<char[]>(new (std::nothrow) char[piece_size]),
+                                         std::unique_ptr<char[]>(new (std::nothrow) char[piece_size])};
+    if (pieces[0] && pieces[1])
+        return pass_in_pairs(consume, pieces);
 #endif
+    // Where a large piece cannot be had (an address-space limit), a small one does the
+    // same job more slowly, so the limit at which a run works does not depend on how
+    // much the run took before.
+    std::unique_ptr<char[]> piece(new (std::nothrow) char[piece_size]);
+    if (piece)
+        return pass_in_turn(consume, piece.get(), piece_size);
+    char small[small_piece_size];
+    return pass_in_turn(consume, small, sizeof small);
 }
 
 #ifndef _WIN32
 // Two pieces at a time, one on each core: each is read at its own place and summed on
 // the thread that read it, while it is in that core's cache; then both are taken in order.
-bool report_file_reader::pass_in_pairs(const sink* consume)
+bool report_file_reader::pass_in_pairs(const sink* consume, const std::unique_ptr<char[]> (&pieces)[2])
 {
     const int descriptor = fileno(file_.get());
-    std::unique_ptr<char[]> pieces[2] = {std::unique_ptr<char[]>(new char[piece_size]),
-                                         std::unique_ptr<char[]>(new char[piece_size])};
     std::uint64_t total = 0;
     content_checksum checksum;
     for (;;) {
+        if (stop_requested.load(std::memory_order_relaxed))
+            return false;  // a signal: printing stops within two pieces
         piece_read reads[2];
         content_checksum sums[2];
         run_in_two_parts([&](int part) {
@@ -172,17 +190,18 @@ bool report_file_reader::pass_in_pairs(const sink* consume)
 }
 #endif
 
-bool report_file_reader::pass_in_turn(const sink* consume)
+bool report_file_reader::pass_in_turn(const sink* consume, char* piece, std::size_t size)
 {
-    std::unique_ptr<char[]> piece(new char[piece_size]);
     std::uint64_t total = 0;
     content_checksum checksum;
     std::size_t got;
-    while ((got = std::fread(piece.get(), 1, piece_size, file_.get())) > 0) {
+    while ((got = std::fread(piece, 1, size, file_.get())) > 0) {
+        if (stop_requested.load(std::memory_order_relaxed))
+            return false;
         total += got;
         if (total > expected_.bytes)
             return false;
-        const std::string_view bytes(piece.get(), got);
+        const std::string_view bytes(piece, got);
         checksum.add(bytes);
         if (consume)
             (*consume)(bytes);
@@ -195,9 +214,21 @@ bool report_file_reader::pass_in_turn(const sink* consume)
     return complete_;
 }
 
-bool report_file_reader::verify() { return pass(nullptr); }
+bool report_file_reader::verify()
+{
+    checked_ = pass(nullptr);
+    return checked_;
+}
 
-bool report_file_reader::read(const sink& consume) { return pass(&consume); }
+// The text handed over is summed as it goes: once it was checked, a difference now means
+// the file changed between the check and the showing.
+bool report_file_reader::read(const sink& consume)
+{
+    const bool same = pass(&consume);
+    if (checked_ && !same && !stop_requested.load())
+        changed_while_shown_ = true;
+    return same;
+}
 
 report_source::sending report_file_reader::send_to(std::FILE* out)
 {
@@ -213,6 +244,12 @@ report_source::sending report_file_reader::send_to(std::FILE* out)
         return sending::failed;
     switch (send_file_range(fileno(file_.get()), fileno(out), expected_.bytes)) {
     case send_result::sent:
+        // The kernel gives a lease up once a writer has waited out the lease-break time:
+        // what went out after that cannot be vouched for.
+        if (!lease_intact(fileno(file_.get()))) {
+            complete_ = false;
+            changed_while_shown_ = true;
+        }
         return sending::done;
     case send_result::not_supported:
         return sending::not_possible;

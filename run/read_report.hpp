@@ -29,12 +29,15 @@ public:
     bool complete() const { return complete_; }
     // errno of the failure, when the failure had one (ESPIPE: not a regular file).
     int error_number() const { return error_number_; }
+    // Whether the report was found whole by verify() and then changed while it was handed
+    // over: what was handed over (printed) is not the checked report.
+    bool changed_while_shown() const { return changed_while_shown_; }
 
 private:
     bool open_or_rewind();
     bool pass(const sink* consume);
-    bool pass_in_turn(const sink* consume);
-    bool pass_in_pairs(const sink* consume);
+    bool pass_in_turn(const sink* consume, char* piece, std::size_t size);
+    bool pass_in_pairs(const sink* consume, const std::unique_ptr<char[]> (&pieces)[2]);
 
     struct file_closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
@@ -45,6 +48,8 @@ private:
     int error_number_ = 0;
     bool complete_ = false;
     bool held_steady_ = false;  // a read lease keeps writers off the open file
+    bool checked_ = false;      // a verify() found the whole report as written
+    bool changed_while_shown_ = false;
 };
 
 // The whole report as one string, for a front end that takes it at once; false when the

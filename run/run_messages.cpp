@@ -33,8 +33,33 @@ std::string lock_wait_seconds() { return number(static_cast<std::uint64_t>(lock_
 
 std::uint64_t order_bytes_needed(const run_status& status)
 {
-    return status.failure == run_failure::too_large_for_memory ? matrix_bytes(status.order)
-                                                                : smallest_report_bytes(status.order);
+    return status.failure == run_failure::too_large_for_disk ? smallest_report_bytes(status.order)
+                                                              : matrix_bytes(status.order);
+}
+
+// What bounds the memory: the process's address-space limit where one is set below the
+// machine's memory, the machine's memory otherwise.
+bool address_space_limited() { return address_space_limit_bytes() < physical_memory_bytes(); }
+
+std::string memory_bound_english()
+{
+    if (address_space_limited())
+        return "this process's address-space limit (ulimit -v) of " + number(address_space_limit_bytes()) + " bytes";
+    return "this machine's memory of " + number(physical_memory_bytes()) + " bytes";
+}
+
+std::string out_of_memory_english(const run_status& status)
+{
+    const std::string order = number(static_cast<std::uint64_t>(status.order));
+    std::string text = status.order > 0 ? "memory ran out for an order of " + order + ": "
+                                        : "memory ran out before the order was read: ";
+    if (address_space_limited())
+        text += "the run needs more than " + memory_bound_english() + " lets it have";
+    else
+        text += "not enough of " + memory_bound_english() + " was free";
+    if (status.order > 0)
+        text += " (its working matrix alone needs " + bytes_needed(matrix_bytes(status.order)) + " bytes)";
+    return text;
 }
 
 // GBK texts; their meaning is given beside each.
@@ -62,6 +87,26 @@ constexpr const char* zh_cannot_lock = "\xce\xde\xb7\xa8\xcb\xf8\xb6\xa8\xc4\xbf
 constexpr const char* zh_not_exclusive =
     "\xa3\xac\xb2\xbb\xc4\xdc\xc8\xb7\xb1\xa3\xd6\xbb\xd3\xd0\xd2\xbb\xb8\xf6\xbc\xc6\xcb\xe3\xd4\xda\xca\xb9\xd3\xc3\xcb\xfc\xa1\xa3"; // "，不能确保只有一个计算在使用它。"
 
+constexpr const char* zh_out_of_memory = "\x20\xb5\xc4\xbc\xc6\xcb\xe3\xc4\xda\xb4\xe6\xb2\xbb\xd7\xe3\xa3\xba"; // " 的计算内存不足："
+constexpr const char* zh_out_of_memory_early =
+    "\xb6\xc1\xc8\xeb\xbd\xd7\xca\xfd\xd6\xae\xc7\xb0\xc4\xda\xb4\xe6\xd2\xd1\xb2\xbb\xd7\xe3\xa3\xba"; // "读入阶数之前内存已不足："
+constexpr const char* zh_address_space_limit =
+    "\xbd\xf8\xb3\xcc\xb5\xc4\xb5\xd8\xd6\xb7\xbf\xd5\xbc\xe4\xcf\xde\xd6\xc6\xa3\xa8\x75\x6c\x69\x6d\x69\x74\x20\x2d\x76\xa3\xa9"
+    "\xce\xaa\x20"; // "进程的地址空间限制（ulimit -v）为 "
+constexpr const char* zh_machine_memory = "\xb1\xbe\xbb\xfa\xc4\xda\xb4\xe6\x20"; // "本机内存 "
+constexpr const char* zh_none_free =
+    "\x20\xd7\xd6\xbd\xda\xd6\xd0\xc3\xbb\xd3\xd0\xd7\xe3\xb9\xbb\xb5\xc4\xbf\xd5\xcf\xd0\xc4\xda\xb4\xe6\xa1\xa3"; // " 字节中没有足够的空闲内存。"
+constexpr const char* zh_foreign_file =
+    "\x20\xca\xf4\xd3\xda\xb9\xab\xd3\xc3\xc4\xbf\xc2\xbc\xd6\xd0\xb5\xc4\xc6\xe4\xcb\xfb\xd3\xc3\xbb\xa7\xa3\xac"
+    "\xce\xb4\xd0\xb4\xc8\xeb\xc8\xce\xba\xce\xce\xc4\xbc\xfe\xa1\xa3"; // " 属于公用目录中的其他用户，未写入任何文件。"
+constexpr const char* zh_planted_link =
+    "\x20\xca\xc7\xc6\xe4\xcb\xfb\xd3\xc3\xbb\xa7\xd4\xda\xb9\xab\xd3\xc3\xc4\xbf\xc2\xbc\xd6\xd0\xbd\xa8\xb5\xc4"
+    "\xb7\xfb\xba\xc5\xc1\xb4\xbd\xd3\xa3\xac\xce\xb4\xd0\xb4\xc8\xeb\xc8\xce\xba\xce\xce\xc4\xbc\xfe\xa1\xa3"; // " 是其他用户在公用目录中建的符号链接，未写入任何文件。"
+
+constexpr const char* zh_changed_while_shown =
+    "\xb1\xa8\xb8\xe6\xd4\xda\xcf\xd4\xca\xbe\xca\xb1\xb1\xbb\xc6\xe4\xcb\xfb\xb3\xcc\xd0\xf2\xb8\xfc\xb8\xc4\xa3\xac"
+    "\xcf\xd4\xca\xbe\xb5\xc4\xb2\xbb\xca\xc7\xd0\xa3\xd1\xe9\xb9\xfd\xb5\xc4\xb1\xa8\xb8\xe6\xa1\xa3"; // "报告在显示时被其他程序更改，显示的不是校验过的报告。"
+
 } // namespace
 
 std::string describe_failure_english(const run_status& status)
@@ -70,8 +115,9 @@ std::string describe_failure_english(const run_status& status)
     switch (status.failure) {
     case run_failure::too_large_for_memory:
         return "an order of " + order + " needs " + bytes_needed(order_bytes_needed(status)) +
-               " bytes for its working matrix, more than this machine's memory of " + number(physical_memory_bytes()) +
-               " bytes";
+               " bytes for its working matrix, more than " + memory_bound_english();
+    case run_failure::out_of_memory:
+        return out_of_memory_english(status);
     case run_failure::too_large_for_disk:
         return "an order of " + order + " needs at least " + bytes_needed(order_bytes_needed(status)) +
                " bytes of disk for its report, but the current directory has only " +
@@ -89,6 +135,18 @@ std::string describe_failure_english(const run_status& status)
                " to keep other runs out of its files while this one works" + reason(status.error_number);
     case run_failure::refused_by_front_end:
         return "an order of " + order + " is more than this program can show";
+    case run_failure::changed_while_shown:
+        return "the report changed while it was printed: another program wrote to " + quoted(status.file) +
+               " (or opened it for writing and outlasted the read lease that held it off), so what was printed "
+               "is not the checked report";
+    case run_failure::foreign_file:
+        return quoted(status.file) +
+               " belongs to another user in this directory, which everyone may write to, who could swap it for a link "
+               "between two opens; nothing was written (remove it, or run in a directory of your own)";
+    case run_failure::planted_link:
+        return quoted(status.file) +
+               " is a symbolic link that another user made in this directory, which everyone may write to; "
+               "it is not followed, so nothing was written (remove it, or run in a directory of your own)";
     case run_failure::none:
         break;
     }
@@ -101,6 +159,10 @@ std::string describe_failure_chinese_gbk(const run_status& status)
     switch (status.failure) {
     case run_failure::too_large_for_memory:
         return zh_order + order + zh_matrix_needs + number(order_bytes_needed(status)) + zh_bytes_of_memory;
+    case run_failure::out_of_memory:
+        return (status.order > 0 ? zh_order + order + zh_out_of_memory : std::string(zh_out_of_memory_early)) +
+               (address_space_limited() ? zh_address_space_limit + number(address_space_limit_bytes()) + zh_bytes_end
+                                        : zh_machine_memory + number(physical_memory_bytes()) + zh_none_free);
     case run_failure::too_large_for_disk:
         return zh_order + order + zh_report_needs + number(order_bytes_needed(status)) + zh_bytes_of_disk +
                number(current_directory_free_bytes()) + zh_bytes_end;
@@ -114,6 +176,12 @@ std::string describe_failure_chinese_gbk(const run_status& status)
         return zh_cannot_lock + quoted(status.file) + zh_not_exclusive;
     case run_failure::refused_by_front_end:
         return zh_order + order + zh_beyond_front_end;
+    case run_failure::planted_link:
+        return quoted(status.file) + zh_planted_link;
+    case run_failure::foreign_file:
+        return quoted(status.file) + zh_foreign_file;
+    case run_failure::changed_while_shown:
+        return zh_changed_while_shown;
     case run_failure::none:
         break;
     }

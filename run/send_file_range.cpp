@@ -12,6 +12,8 @@ send_result send_file_range(int, int, std::uint64_t) { return send_result::not_s
 
 #else
 
+#include "state.hpp"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -40,6 +42,10 @@ send_result send_file_range(int source, int target, std::uint64_t bytes)
     off_t offset = 0;
     way how = way::copy_range;
     while (static_cast<std::uint64_t>(offset) < bytes) {
+        // A signal interrupts a send blocked on a reader that stopped reading; the
+        // program is asked to stop then, and must not wait on.
+        if (stop_requested.load(std::memory_order_relaxed))
+            return send_result::target_failed;
         const auto size = static_cast<std::size_t>(std::min(bytes - static_cast<std::uint64_t>(offset), most_per_call));
         const ssize_t moved = move_some(how, source, offset, target, size);
         if (moved > 0)

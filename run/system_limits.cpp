@@ -6,6 +6,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -25,6 +26,23 @@ std::uint64_t physical_memory_bytes()
         return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
 #endif
     return std::numeric_limits<std::uint64_t>::max();
+}
+
+std::uint64_t address_space_limit_bytes()
+{
+#ifndef _WIN32
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        return static_cast<std::uint64_t>(limit.rlim_cur);
+#endif
+    return std::numeric_limits<std::uint64_t>::max();
+}
+
+std::uint64_t usable_memory_bytes()
+{
+    const std::uint64_t physical = physical_memory_bytes();
+    const std::uint64_t limit = address_space_limit_bytes();
+    return limit < physical ? limit : physical;
 }
 
 std::uint64_t current_directory_free_bytes()

@@ -4,6 +4,7 @@
 
 #include "console_seam.hpp"
 #include "content_checksum.hpp"
+#include "data_read_back.hpp"
 #include "output_file.hpp"
 #include "run_messages.hpp"
 #include "test_support.hpp"
@@ -85,6 +86,42 @@ TEST_F(run_guards, report_replaced_by_other_text_of_the_same_length_is_not_shown
 // Text well past the stream's buffers, which are written behind the run on a thread of
 // their own, reaches the file byte for byte and in order, in pieces of any size, written,
 // formatted in place or lent, with the checksum of what was written.
+// "mat.data" is read back only as it was written: another program's change, or a run
+// in another directory writing the same file through a link, ends the run instead of
+// inverting another matrix. The bytes on disk are changed here as such a writer would.
+TEST_F(run_guards, data_file_read_back_is_the_text_written_or_nothing)
+{
+    output_file written;
+    ASSERT_TRUE(written.open("mat.data"));
+    const std::string text = "3\n1 2 3\r\n4 5 6\n7 8 10";
+    written.write(text);
+    written.close();
+    const written_report expected{written.bytes_written(), written.checksum()};
+    const std::string on_disk = read_file("mat.data");
+
+    const struct {
+        const char* name;
+        std::string bytes;  // empty: the file is deleted
+        bool same;
+    } cases[] = {
+        {"as written", on_disk, true},
+        {"one digit changed", std::string(on_disk).replace(2, 1, "9"), false},
+        {"another matrix of the same length", std::string(on_disk).replace(0, 1, "2"), false},
+        {"cut short", on_disk.substr(0, on_disk.size() - 1), false},
+        {"grown", on_disk + " ", false},
+        {"deleted", "", false},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove("mat.data");
+        if (!c.bytes.empty())
+            write_file("mat.data", c.bytes);
+        std::string read;
+        EXPECT_EQ(read_back_data("mat.data", expected, read), c.same) << c.name;
+        if (c.same)
+            EXPECT_EQ(read, on_disk);
+    }
+}
+
 TEST_F(run_guards, output_file_keeps_every_byte_in_order_past_its_buffers)
 {
     std::string text;

@@ -1,0 +1,102 @@
+#include "stop_signals.hpp"
+
+#include "state.hpp"
+
+#include <csignal>
+#include <cstring>
+
+namespace torvane {
+namespace {
+
+// The signal that asked the run to stop, or 0; written only by the handler.
+volatile std::sig_atomic_t stopping_signal = 0;
+
+extern "C" void stop_at_next_step(int signal_number)
+{
+    if (stopping_signal == 0)
+        stopping_signal = signal_number;
+    stop_requested.store(true);
+}
+
+#ifdef _WIN32
+
+constexpr int stopping_signals[] = {SIGINT, SIGTERM, SIGBREAK};
+
+void catch_signal(int signal_number) { std::signal(signal_number, stop_at_next_step); }
+
+#else
+
+// Every signal whose default action ends the process and that comes from outside it.
+constexpr int stopping_signals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGPIPE, SIGALRM, SIGTERM, SIGUSR1, SIGUSR2,
+                                    SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,
+#ifdef SIGSTKFLT
+                                    SIGSTKFLT,
+#endif
+};
+
+// Without SA_RESTART: a write to a pipe or a terminal that blocks (a reader that stopped
+// reading) returns at the signal instead of going on waiting, so the stop is seen.
+void catch_signal(int signal_number)
+{
+    struct sigaction now {};
+    if (sigaction(signal_number, nullptr, &now) != 0)
+        return;
+    if (now.sa_handler == SIG_IGN && signal_number == SIGHUP)
+        return;  // nohup: the run is meant to outlive its terminal
+    struct sigaction stop {};
+    stop.sa_handler = stop_at_next_step;
+    sigemptyset(&stop.sa_mask);
+    stop.sa_flags = 0;
+    sigaction(signal_number, &stop, nullptr);
+}
+
+#endif
+
+} // namespace
+
+void stop_on_signals()
+{
+    for (const int signal_number : stopping_signals)
+        catch_signal(signal_number);
+#ifndef _WIN32
+    // The real-time signals end the process by default as well.
+    for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number)
+        catch_signal(signal_number);
+    // A signal blocked by whoever started the program would wait unseen: a closed pipe
+    // would then only make each write fail while the run went on to its end. Threads
+    // started later take this mask.
+    sigset_t caught;
+    sigemptyset(&caught);
+    for (const int signal_number : stopping_signals)
+        sigaddset(&caught, signal_number);
+    pthread_sigmask(SIG_UNBLOCK, &caught, nullptr);
+#endif
+}
+
+int signal_that_stopped() { return stopping_signal; }
+
+std::string signal_name(int signal_number)
+{
+#ifdef _WIN32
+    switch (signal_number) {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGBREAK:
+        return "SIGBREAK";
+    default:
+        return "signal " + std::to_string(signal_number);
+    }
+#else
+    if (signal_number >= SIGRTMIN && signal_number <= SIGRTMAX)
+        return "SIGRTMIN+" + std::to_string(signal_number - SIGRTMIN);
+#ifdef __GLIBC__  // the page's C library has no table of the names
+    if (const char* abbreviation = sigabbrev_np(signal_number))
+        return std::string("SIG") + abbreviation;
+#endif
+    return "signal " + std::to_string(signal_number);
+#endif
+}
+
+} // namespace torvane

@@ -1,0 +1,66 @@
+#include "data_read_back.hpp"
+
+#include "content_checksum.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace torvane {
+namespace {
+
+struct file_closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The checksum of the bytes as the run wrote them. On Windows the file was written in text
+// mode, each LF written lying on disk as CR LF: each CR LF read counts as the LF written.
+std::uint64_t sum_as_written(const std::string& on_disk, std::uint64_t& length)
+{
+    content_checksum checksum;
+#ifdef _WIN32
+    std::string written;
+    written.reserve(std::min<std::size_t>(on_disk.size(), std::size_t{1} << 16));
+    length = 0;
+    for (std::size_t i = 0; i < on_disk.size(); ++i) {
+        if (on_disk[i] == '\r' && i + 1 < on_disk.size() && on_disk[i + 1] == '\n')
+            continue;
+        written.push_back(on_disk[i]);
+        if (written.size() == written.capacity()) {
+            checksum.add(written);
+            length += written.size();
+            written.clear();
+        }
+    }
+    checksum.add(written);
+    length += written.size();
+#else
+    checksum.add(on_disk);
+    length = on_disk.size();
+#endif
+    return checksum.value();
+}
+
+} // namespace
+
+bool read_back_data(const char* path, written_report expected, std::string& text)
+{
+    text.clear();
+    std::unique_ptr<std::FILE, file_closer> file(std::fopen(path, "rb"));
+    if (!file)
+        return false;
+    // No more than was written, and one byte to tell a file that grew: a file swapped for
+    // an endless one is not read for ever.
+    const std::uint64_t most = expected.bytes * 2 + 1;  // CR LF on disk for each LF written
+    char chunk[1 << 16];
+    std::size_t got;
+    while (text.size() <= most && (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        text.append(chunk, got);
+    if (std::ferror(file.get()) || text.size() > most)
+        return false;
+    std::uint64_t length = 0;
+    const std::uint64_t checksum = sum_as_written(text, length);
+    return length == expected.bytes && checksum == expected.checksum;
+}
+
+} // namespace torvane

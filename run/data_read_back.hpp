@@ -1,0 +1,16 @@
+#pragma once
+// "mat.data" read back for the engine, checked against what the run wrote into it.
+
+#include "read_report.hpp"
+
+#include <string>
+
+namespace torvane {
+
+// Reads "mat.data" whole (as bytes: the engine takes CR and LF alike as blanks) into
+// `text`. False when it does not hold exactly the bytes written, `expected` (before any
+// text-mode translation): another program wrote to it, or it is a link that another run
+// shares, between the writing and the reading.
+bool read_back_data(const char* path, written_report expected, std::string& text);
+
+} // namespace torvane

@@ -1,0 +1,294 @@
+#include "run_lock.hpp"
+
+#include "compute_run.hpp"
+
+#include <cerrno>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "claim_file.hpp"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace torvane {
+namespace {
+
+constexpr auto announce_after = std::chrono::seconds(1);
+constexpr auto poll_interval = std::chrono::milliseconds(20);
+
+} // namespace
+
+#ifdef _WIN32
+
+namespace {
+// 2^62: no report or input file comes near it, so the lock never gets in a read's way.
+constexpr DWORD lock_offset_high = 0x40000000;
+
+OVERLAPPED lock_place()
+{
+    OVERLAPPED at{};
+    at.OffsetHigh = lock_offset_high;
+    return at;
+}
+
+HANDLE open_shared(const char* name)
+{
+    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+int error_number_of(DWORD error)
+{
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES : 0;
+}
+} // namespace
+
+lock_outcome run_lock::open_files()
+{
+    HANDLE file = open_shared(data_file_name);
+    const DWORD error = GetLastError();
+    if (file == INVALID_HANDLE_VALUE) {
+        error_number_ = error_number_of(error);
+        file_ = data_file_name;
+        return lock_outcome::file_unusable;
+    }
+    handles_[0] = file;
+    created_data_ = error != ERROR_ALREADY_EXISTS;
+    return lock_outcome::held;
+}
+
+run_lock::attempt run_lock::try_once()
+{
+    OVERLAPPED at = lock_place();
+    if (LockFileEx(handles_[0], LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+        return attempt::taken;
+    if (GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING)
+        return attempt::taken_elsewhere;
+    error_number_ = ENOLCK;
+    return attempt::failed;
+}
+
+lock_outcome run_lock::open_report_for_writing()
+{
+    HANDLE file = open_shared(report_file_name);
+    if (file != INVALID_HANDLE_VALUE) {
+        handles_[1] = file;
+        return lock_outcome::held;
+    }
+    error_number_ = error_number_of(GetLastError());
+    file_ = report_file_name;
+    return lock_outcome::file_unusable;
+}
+
+void run_lock::release()
+{
+    for (void*& handle : handles_) {
+        if (!handle)
+            continue;
+        OVERLAPPED at = lock_place();
+        UnlockFileEx(handle, 0, 1, 0, &at);
+        CloseHandle(handle);
+        handle = nullptr;
+    }
+}
+
+void run_lock::forget_new_data_file()
+{
+    release();
+    DeleteFileA(data_file_name);
+}
+
+#else
+
+namespace {
+
+constexpr off_t lock_offset = off_t{1} << 62;
+
+// An open-file-description lock: it belongs to this descriptor alone, so the run's other
+// opens and closes of the same file leave it in place (a POSIX lock would go with the
+// first close of any of them). 0 when taken or when the file system keeps no locks.
+int lock_byte(int descriptor, short type)
+{
+    struct flock place {};
+    place.l_type = type;
+    place.l_whence = SEEK_SET;
+    place.l_start = lock_offset;
+    place.l_len = 1;
+    if (fcntl(descriptor, F_OFD_SETLK, &place) == 0)
+        return 0;
+    if (errno == EAGAIN || errno == EACCES || errno == EINTR)
+        return EAGAIN;
+    return 0;  // no locks here: the directory's lock and the checks on reading back remain
+}
+
+// flock() on the file: between runs of this program it works on a descriptor opened for
+// reading too. 0 when taken or when the file system keeps no locks.
+int lock_whole(int descriptor)
+{
+    if (flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+        return 0;
+    return errno == EWOULDBLOCK || errno == EINTR ? EAGAIN : 0;
+}
+
+lock_outcome refusal(const claimed_file& claim)
+{
+    if (claim.planted)
+        return lock_outcome::planted_link;
+    return claim.foreign ? lock_outcome::foreign_file : lock_outcome::file_unusable;
+}
+
+bool same_file(int first, int second)
+{
+    struct stat a {}, b {};
+    return fstat(first, &a) == 0 && fstat(second, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+} // namespace
+
+// The report is held open for reading only until the lock is had: a run printing its
+// report holds a read lease on it, which an open for writing would break.
+lock_outcome run_lock::open_files()
+{
+    for (int f = 0; f < 2; ++f) {
+        const char* name = f == 0 ? data_file_name : report_file_name;
+        const claimed_file claim = claim_file(name, f == 0 ? claim_mode::writing : claim_mode::reading);
+        if (claim.descriptor < 0) {
+            file_ = name;
+            error_number_ = claim.error_number;
+            if (f == 1 && created_data_)
+                forget_new_data_file();
+            return refusal(claim);
+        }
+        descriptors_[f] = claim.descriptor;
+        if (f == 0)
+            created_data_ = claim.created;
+    }
+    same_file_ = same_file(descriptors_[0], descriptors_[1]);
+    return lock_outcome::held;
+}
+
+run_lock::attempt run_lock::try_once()
+{
+    if (directory_ < 0) {
+        directory_ = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (directory_ < 0) {
+            error_number_ = errno;
+            return attempt::failed;
+        }
+    }
+    if (flock(directory_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK || errno == EINTR)
+            return attempt::taken_elsewhere;
+        error_number_ = errno;
+        return attempt::failed;
+    }
+    // "mat.data" carries the byte lock Wine sees; both files carry a flock, which keeps
+    // out a run whose other file is this one through a link.
+    const bool taken = lock_byte(descriptors_[0], F_WRLCK) == 0 && lock_whole(descriptors_[0]) == 0 &&
+                       (same_file_ || lock_whole(descriptors_[1]) == 0);
+    if (taken)
+        return attempt::taken;
+    unlock();
+    return attempt::taken_elsewhere;
+}
+
+// Whether the report can be written, asked once the lock is held and before either file
+// is emptied.
+lock_outcome run_lock::open_report_for_writing()
+{
+    const claimed_file claim = claim_file(report_file_name, claim_mode::writing);
+    if (claim.descriptor >= 0) {
+        ::close(claim.descriptor);
+        return lock_outcome::held;
+    }
+    file_ = report_file_name;
+    error_number_ = claim.error_number;
+    return refusal(claim);
+}
+
+// Gives the locks up between attempts, so that two runs that each hold one never wait
+// on each other.
+void run_lock::unlock()
+{
+    if (descriptors_[0] >= 0)
+        lock_byte(descriptors_[0], F_UNLCK);
+    for (const int descriptor : descriptors_)
+        if (descriptor >= 0)
+            flock(descriptor, LOCK_UN);
+    if (directory_ >= 0)
+        flock(directory_, LOCK_UN);
+}
+
+void run_lock::release()
+{
+    for (int& descriptor : descriptors_) {
+        if (descriptor >= 0)
+            ::close(descriptor);  // closing drops the lock
+        descriptor = -1;
+    }
+    if (directory_ >= 0)
+        ::close(directory_);
+    directory_ = -1;
+}
+
+void run_lock::forget_new_data_file()
+{
+    release();
+    ::unlink(data_file_name);
+}
+
+#endif
+
+run_lock::~run_lock() { release(); }
+
+lock_outcome run_lock::acquire(const lock_wait& wait)
+{
+    if (const lock_outcome opened = open_files(); opened != lock_outcome::held) {
+        release();
+        return opened;
+    }
+    const auto started = std::chrono::steady_clock::now();
+    bool announced = false;
+    for (;;) {
+        switch (try_once()) {
+        case attempt::taken:
+            return report_writable();
+        case attempt::failed:
+            release();
+            return lock_outcome::not_lockable;
+        case attempt::taken_elsewhere:
+            break;
+        }
+        if (wait.stop_requested && wait.stop_requested())
+            return lock_outcome::interrupted;
+        const auto waited = std::chrono::steady_clock::now() - started;
+        if (waited >= wait.limit)
+            return lock_outcome::busy;
+        if (!announced && waited >= announce_after && wait.on_waiting) {
+            announced = true;
+            wait.on_waiting();
+        }
+        std::this_thread::sleep_for(poll_interval);
+    }
+}
+
+// Both files or neither: a report that cannot be written fails the run before "mat.data"
+// is touched, and a "mat.data" this run had to create goes again.
+lock_outcome run_lock::report_writable()
+{
+    const lock_outcome report = open_report_for_writing();
+    if (report == lock_outcome::held)
+        return report;
+    if (created_data_)
+        forget_new_data_file();
+    release();
+    return report;
+}
+
+} // namespace torvane
