@@ -6,6 +6,7 @@
 #include "is_terminal.hpp"
 #include "matrix_file.hpp"
 #include "options.hpp"
+#include "program_name.hpp"
 #include "progress_line.hpp"
 #include "reading_stop.hpp"
 #include "run_files.hpp"
@@ -47,7 +48,7 @@ struct file_closer {
 
 int fail_usage(const std::string& message)
 {
-    std::fprintf(stderr, "torvane: %s\nTry 'torvane --help'.\n", message.c_str());
+    std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\nTry '" TORVANE_PROGRAM_NAME " --help'.\n", message.c_str());
     return exit_usage;
 }
 
@@ -121,7 +122,8 @@ const char* files_left(const run_status& status)
 int report_stop(int signal_number, const run_status& status)
 {
     if (signal_number != closed_pipe_signal)
-        std::fprintf(stderr, "torvane: stopped by %s; %s\n", signal_name(signal_number).c_str(), files_left(status));
+        std::fprintf(stderr, TORVANE_PROGRAM_NAME ": stopped by %s; %s\n", signal_name(signal_number).c_str(),
+                     files_left(status));
     return 128 + signal_number;
 }
 
@@ -134,21 +136,22 @@ int report_outcome(const run_status& status, const console_seam& seam, const inp
     case run_outcome::interrupted:  // only a signal stops a run, and that is answered above
     case run_outcome::completed:
         if (seam.output_failed()) {
-            std::fprintf(stderr, "torvane: could not write the report to standard output\n");
+            std::fprintf(stderr, TORVANE_PROGRAM_NAME ": could not write the report to standard output\n");
             return exit_run_failed;
         }
         return exit_report;
     case run_outcome::no_order:
-        std::fprintf(stderr, "torvane: %s, so nothing was computed\n", no_order_reason(status.reading, texts).c_str());
+        std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s, so nothing was computed\n",
+                     no_order_reason(status.reading, texts).c_str());
         return exit_no_order;
     case run_outcome::failed:
         break;
     }
     if (status.failure == run_failure::refused_by_front_end) {
-        std::fprintf(stderr, "torvane: %s\n", views.order_refusal(status.order).c_str());
+        std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", views.order_refusal(status.order).c_str());
         return exit_usage;
     }
-    std::fprintf(stderr, "torvane: %s\n", describe_failure_english(status).c_str());
+    std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", describe_failure_english(status).c_str());
     return exit_run_failed;
 }
 
@@ -166,7 +169,7 @@ text_origin origin_of(const console_options& options, bool line_feed_between)
 int run(const console_options& options)
 {
     if (const std::string refusal = output_into_run_file(); !refusal.empty()) {
-        std::fprintf(stderr, "torvane: %s\n", refusal.c_str());
+        std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", refusal.c_str());
         return exit_usage;
     }
     std::string data;
@@ -177,7 +180,7 @@ int run(const console_options& options)
     const text_origin origin = origin_of(options, texts.line_feed_between);
     working_views views(options);
     if (const std::string refusal = views.open_page(options.data_file); !refusal.empty()) {
-        std::fprintf(stderr, "torvane: %s\n", refusal.c_str());
+        std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", refusal.c_str());
         return exit_usage;
     }
 
@@ -190,7 +193,9 @@ int run(const console_options& options)
     // With a view of the working, the report is checked but not printed.
     console_seam seam(std::move(texts.dimension), std::move(texts.data), view, views.active() ? nullptr : stdout);
     seam.limit_order(views.largest_order());
-    on_waiting_for_directory = [] { std::fputs("torvane: waiting for another run in this directory\n", stderr); };
+    on_waiting_for_directory = [] {
+        std::fputs(TORVANE_PROGRAM_NAME ": waiting for another run in this directory\n", stderr);
+    };
     stop_on_signals();
     run_status status;
     {
@@ -207,13 +212,13 @@ int run(const console_options& options)
         if (signal_that_stopped() != 0)  // the view's last part was cut short: the report stays
             return report_stop(signal_that_stopped(), status);
         if (!failure.empty()) {
-            std::fprintf(stderr, "torvane: %s\n", failure.c_str());
+            std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", failure.c_str());
             outcome = exit_run_failed;
         }
     }
     if (status.outcome == run_outcome::completed)
         if (const std::string note = reading_stop_note(status.reading, read_texts); !note.empty())
-            std::fprintf(stderr, "torvane: %s\n", note.c_str());
+            std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", note.c_str());
     return outcome;
 }
 
@@ -223,7 +228,7 @@ int print_text(const char* text)
     const bool written = std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0;
     if (written)
         return exit_report;
-    std::fprintf(stderr, "torvane: could not write to standard output%s%s\n", errno != 0 ? ": " : "",
+    std::fprintf(stderr, TORVANE_PROGRAM_NAME ": could not write to standard output%s%s\n", errno != 0 ? ": " : "",
                  errno != 0 ? std::strerror(errno) : "");
     return exit_usage;
 }
@@ -243,7 +248,7 @@ int main(int argc, char** argv)
     if (parsed.options.help)
         return print_text(usage_text);
     if (parsed.options.version)
-        return print_text("torvane " TORVANE_VERSION "\n");
+        return print_text(TORVANE_PROGRAM_NAME " " TORVANE_VERSION "\n");
     // The run answers its own failures; what is left here is memory that ran out outside
     // it (the data read in, the views), said in the user's terms, not the library's.
     try {
@@ -253,9 +258,10 @@ int main(int argc, char** argv)
         status.outcome = run_outcome::failed;
         status.failure = run_failure::out_of_memory;
         status.order = dimension;
-        std::fprintf(stderr, "torvane: %s\n", describe_failure_english(status).c_str());
+        std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", describe_failure_english(status).c_str());
     } catch (...) {
-        std::fprintf(stderr, "torvane: the run stopped on an unexpected error, so no report was printed\n");
+        std::fprintf(stderr,
+                     TORVANE_PROGRAM_NAME ": the run stopped on an unexpected error, so no report was printed\n");
     }
     return exit_run_failed;
 }
