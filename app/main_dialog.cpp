@@ -22,10 +22,20 @@ const char* const unexpected_error_text = "\xbc\xc6\xcb\xe3\xd6\xd0\xb7\xa2\xc9\
 
 constexpr int quit_code = 18;
 
+// An edit box takes some 30,000 characters from the keyboard or the clipboard unless told
+// otherwise, and cuts a longer paste without a word: a pasted matrix would lose its last
+// rows. 0 raises the limit to the most the box can hold, more than any run can take.
+void accept_texts_of_any_length(HWND window)
+{
+    for (int id : {IDC_DIMENSION, IDC_DATA})
+        SendDlgItemMessageA(window, id, EM_SETLIMITTEXT, 0, 0);
+}
+
 // The icon goes in as the small icon only; the large one stays unset. The template has no
 // WS_VISIBLE, so the dialog is still hidden here and WinMain shows it afterwards.
 INT_PTR on_init_dialog(HWND window)
 {
+    accept_texts_of_any_length(window);
     HICON icon = LoadIconA(app_instance, MAKEINTRESOURCEA(IDI_APP));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     UpdateWindow(window);
@@ -33,9 +43,8 @@ INT_PTR on_init_dialog(HWND window)
     return 1;
 }
 
-// One press of the compute button. An order of 0 or less leaves the result box as it was
-// and answers 0; a run that cannot be carried out says why in the result box.
-INT_PTR on_compute()
+// The run, and what it shows in the result box when it could not be carried out.
+INT_PTR run_and_show()
 {
     try {
         win32_dialog_seam seam;
@@ -58,6 +67,29 @@ INT_PTR on_compute()
         SetDlgItemTextA(main_dialog, IDC_RESULT, unexpected_error_text);
     }
     return 1;
+}
+
+// The window does not answer while a run computes, but the system keeps every click and
+// key made meanwhile and would hand them over afterwards: each click on 计算 would start the
+// same run again. They were made at a window that could not take them, so they go. Clicks
+// on the caption (moving, closing) are not in these ranges and still take effect.
+// PM_QS_INPUT: only the input is searched, not the messages posted to the window.
+void drop_input_queued_during_run()
+{
+    MSG dropped;
+    while (PeekMessageA(&dropped, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE | PM_QS_INPUT))
+        ;
+    while (PeekMessageA(&dropped, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_QS_INPUT))
+        ;
+}
+
+// One press of the compute button. An order of 0 or less leaves the result box as it was
+// and answers 0; a run that cannot be carried out says why in the result box.
+INT_PTR on_compute()
+{
+    const INT_PTR answer = run_and_show();
+    drop_input_queued_during_run();
+    return answer;
 }
 
 // Only the click of the compute button (BN_CLICKED, 0, in the high word) starts a run;

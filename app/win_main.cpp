@@ -32,14 +32,17 @@ ATOM register_window_class(HINSTANCE instance)
 }
 
 // No IsDialogMessage here: every message goes to its window as it is, so Tab does not move
-// between the controls and every key reaches the focused box.
+// between the controls and every key reaches the focused box. Only the quit message ends
+// the loop: -1 says that one message could not be fetched (Wine gives it for a message
+// from another program too large to hand over), and the dialog with what its boxes hold
+// goes on.
 int run_message_loop()
 {
     MSG message{};
     BOOL got;
     while ((got = GetMessageA(&message, nullptr, 0, 0)) != 0) {
         if (got == -1)
-            return 1;
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -107,6 +107,33 @@ constexpr const char* zh_changed_while_shown =
     "\xb1\xa8\xb8\xe6\xd4\xda\xcf\xd4\xca\xbe\xca\xb1\xb1\xbb\xc6\xe4\xcb\xfb\xb3\xcc\xd0\xf2\xb8\xfc\xb8\xc4\xa3\xac"
     "\xcf\xd4\xca\xbe\xb5\xc4\xb2\xbb\xca\xc7\xd0\xa3\xd1\xe9\xb9\xfd\xb5\xc4\xb1\xa8\xb8\xe6\xa1\xa3"; // "报告在显示时被其他程序更改，显示的不是校验过的报告。"
 
+// The system's reason for a failed file operation, for the dialog: "：磁盘已满。" and the
+// like, or the error number where the text does not name it; only "。" without a reason.
+std::string reason_chinese_gbk(int error_number)
+{
+    struct reason_text {
+        int error_number;
+        const char* text;
+    };
+    static constexpr reason_text reasons[] = {
+        {ENOSPC, "\xB4\xC5\xC5\xCC\xD2\xD1\xC2\xFA"},                                 // 磁盘已满
+        {EFBIG, "\xCE\xC4\xBC\xFE\xB9\xFD\xB4\xF3"},                                  // 文件过大
+        {EACCES, "\xBE\xDC\xBE\xF8\xB7\xC3\xCE\xCA"},                                 // 拒绝访问
+        {EISDIR, "\xCA\xC7\xD2\xBB\xB8\xF6\xC4\xBF\xC2\xBC"},                         // 是一个目录
+        {ENOENT, "\xD5\xD2\xB2\xBB\xB5\xBD\xCE\xC4\xBC\xFE\xBB\xF2\xC2\xB7\xBE\xB6"}, // 找不到文件或路径
+        {EROFS, "\xD6\xBB\xB6\xC1\xCE\xC4\xBC\xFE\xCF\xB5\xCD\xB3"},                 // 只读文件系统
+        {ESPIPE, "\xB2\xBB\xCA\xC7\xC6\xD5\xCD\xA8\xCE\xC4\xBC\xFE\xA3\xAC\xB6\xF8\xCA\xC7\xC3\xFC"
+                 "\xC3\xFB\xB9\xDC\xB5\xC0\xBB\xF2\xC9\xE8\xB1\xB8"}, // 不是普通文件，而是命名管道或设备
+    };
+    if (error_number == 0)
+        return zh_full_stop;
+    const std::string colon = "\xA3\xBA"; // "："
+    for (const reason_text& reason : reasons)
+        if (reason.error_number == error_number)
+            return colon + reason.text + zh_full_stop;
+    return colon + "\xCF\xB5\xCD\xB3\xB4\xED\xCE\xF3 " + number(static_cast<std::uint64_t>(error_number)) + zh_full_stop; // 系统错误 N
+}
+
 } // namespace
 
 std::string describe_failure_english(const run_status& status)
@@ -167,7 +194,7 @@ std::string describe_failure_chinese_gbk(const run_status& status)
         return zh_order + order + zh_report_needs + number(order_bytes_needed(status)) + zh_bytes_of_disk +
                number(current_directory_free_bytes()) + zh_bytes_end;
     case run_failure::file_not_writable:
-        return zh_cannot_write + quoted(status.file) + zh_full_stop;
+        return zh_cannot_write + quoted(status.file) + reason_chinese_gbk(status.error_number);
     case run_failure::file_not_readable:
         return zh_cannot_read_back + quoted(status.file) + zh_read_reason;
     case run_failure::directory_busy:

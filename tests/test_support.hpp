@@ -88,6 +88,10 @@ inline const report_case& example() { static const report_case c = report_case_n
 
 std::string window_text(HWND window);
 
+// An order-N matrix of small integers (-9 to 9) as a person pastes it: one row a line,
+// entries separated by blanks, lines ended with CR LF. The same `seed` gives the same text.
+std::string small_integer_matrix(int order, unsigned seed = 1);
+
 class torvane_session {
 public:
     // Starts `exe` and waits for its window captioned "Torvane"; throws when it cannot.
@@ -102,6 +106,18 @@ public:
     std::string file(const char* name) const { return directory_ + "\\" + name; }
 
     void enter(const std::string& dimension, const std::string& data);
+    // What Ctrl+V does: `text` goes onto the clipboard and the box takes it from there in
+    // place of its whole text.
+    void paste(int id, const std::string& text);
+    // A click of the left mouse button in the middle of the control, through the input
+    // queue as a person's click comes.
+    void click(int id);
+    // A key pressed and let go, through the input queue, into the control with the focus.
+    void type_key(WORD virtual_key);
+    // Makes `name` in the session's directory a symbolic link to the Linux file `target`
+    // (/dev/full: a disk that is always full), removed again at the end. Under Wine only:
+    // it runs Linux's ln and rm.
+    void link_to_unix_file(const char* name, const char* target);
     // BM_CLICK returns when the click, and with it the whole run, is done: false when no
     // answer came within a minute, that is, the dialog hangs.
     bool press_compute();
@@ -111,10 +127,13 @@ public:
 
 private:
     void end();
+    bool holds(const std::string& name) const;
+    void run_linux_on(const std::string& name, const std::string& command, bool leaves_it) const;
 
     std::string directory_;
     PROCESS_INFORMATION process_{};
     HWND window_ = nullptr;
+    std::vector<std::string> unix_links_;
 };
 
 #endif

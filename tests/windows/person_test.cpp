@@ -69,15 +69,6 @@ TEST_F(torvane_exe, computes_keeps_the_box_without_an_order_and_computes_again)
     EXPECT_EQ(file("mat.result"), on_disk(report_case_named("order_one").report));
 }
 
-TEST_F(torvane_exe, says_in_the_result_box_why_a_run_failed)
-{
-    ASSERT_TRUE(CreateDirectoryA(session.file("mat.result").c_str(), nullptr));
-    session.enter(example().dimension, example().data);
-    ASSERT_TRUE(session.press_compute());
-    // 无法写入文件 "mat.result"。
-    EXPECT_EQ(session.result_text(), "\xCE\xDE\xB7\xA8\xD0\xB4\xC8\xEB\xCE\xC4\xBC\xFE \"mat.result\"\xA1\xA3");
-}
-
 class torvane_exe_huge_order : public torvane_exe, public ::testing::WithParamInterface<std::int32_t> {};
 
 // Refused at once, with the reason in the result box (no hang, no out-of-memory end), no
