@@ -4,6 +4,7 @@
 #include "compute_run.hpp"
 #include "resource.h"
 #include "run_messages.hpp"
+#include "template_texts.hpp"
 #include "win32_dialog_seam.hpp"
 
 #include <new>
@@ -38,6 +39,7 @@ INT_PTR on_init_dialog(HWND window)
     accept_texts_of_any_length(window);
     HICON icon = LoadIconA(app_instance, MAKEINTRESOURCEA(IDI_APP));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    show_template_texts(window, app_instance, IDD_MAIN);
     UpdateWindow(window);
     center_window(window);
     return 1;
