@@ -57,16 +57,16 @@ INT_PTR run_and_show()
         case run_outcome::no_order:
             return 0;
         case run_outcome::failed:
-            SetDlgItemTextA(main_dialog, IDC_RESULT, describe_failure_chinese_gbk(status).c_str());
+            set_result_box_text(describe_failure_chinese_gbk(status));
             return 1;
         case run_outcome::interrupted:  // nothing stops the dialog's runs from outside
             return 1;
         }
     } catch (const std::bad_alloc&) {
         // No exception may unwind through the dialog manager.
-        SetDlgItemTextA(main_dialog, IDC_RESULT, out_of_memory_text);
+        set_result_box_text(out_of_memory_text);
     } catch (...) {
-        SetDlgItemTextA(main_dialog, IDC_RESULT, unexpected_error_text);
+        set_result_box_text(unexpected_error_text);
     }
     return 1;
 }

@@ -3,6 +3,7 @@
 #include "app_state.hpp"
 #include "read_report.hpp"
 #include "resource.h"
+#include "template_texts.hpp"
 
 #include <windows.h>
 
@@ -10,27 +11,37 @@
 
 namespace torvane {
 
+// The box's text is taken as UTF-16 and written in GBK, the code page of "mat.data" and
+// of the report, so the file holds the same bytes whatever the system's code page is.
 std::string dialog_box_text(int id)
 {
-    const int length = GetWindowTextLengthA(GetDlgItem(main_dialog, id));
+    HWND box = GetDlgItem(main_dialog, id);
+    const int length = GetWindowTextLengthW(box);
     if (length <= 0)
         return {};
-    const SIZE_T size = static_cast<SIZE_T>(length) + 1;
-    auto* buffer = static_cast<char*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size));
+    const SIZE_T size = (static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t);
+    auto* buffer = static_cast<wchar_t*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size));
     if (!buffer)
         throw std::bad_alloc();
-    GetDlgItemTextA(main_dialog, id, buffer, length + 1);
-    // The length may overstate a text of double-byte characters; the zero fill then
-    // stands for the rest, as it does in the file written from this buffer.
+    const int copied = GetWindowTextW(box, buffer, length + 1);
     std::string text;
     try {
-        text.assign(buffer, static_cast<std::size_t>(length));
+        text = gbk_from_wide({buffer, static_cast<std::size_t>(copied > 0 ? copied : 0)});
     } catch (...) {
         GlobalFree(buffer);
         throw;
     }
     GlobalFree(buffer);
     return text;
+}
+
+void set_result_box_text(const std::string& gbk) noexcept
+{
+    try {
+        SetDlgItemTextW(main_dialog, IDC_RESULT, wide_from_gbk(gbk).c_str());
+    } catch (const std::bad_alloc&) {  // no room for the UTF-16 copy: the system converts it
+        SetDlgItemTextA(main_dialog, IDC_RESULT, gbk.c_str());
+    }
 }
 
 std::string win32_dialog_seam::dimension_text() { return dialog_box_text(IDC_DIMENSION); }
@@ -41,7 +52,7 @@ void win32_dialog_seam::set_result_text(report_source& report)
 {
     std::string text;
     if (read_report(report, text))
-        SetDlgItemTextA(main_dialog, IDC_RESULT, text.c_str());
+        set_result_box_text(text);
 }
 
 } // namespace torvane
