@@ -8,7 +8,7 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
+const { launchChromium } = require('./chromium.js');
 
 const [program, ...rest] = process.argv.slice(2);
 const torvane = path.resolve(program);
@@ -78,13 +78,7 @@ async function openTime(browser, n) {
 }
 
 (async () => {
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      `--user-data-dir=${fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-chromium-'))}`],
-  });
+  const browser = await launchChromium();
   try {
     if (option('--measure')) {
       for (const n of rest.slice(rest.indexOf('--measure') + 1).map(Number))

@@ -8,7 +8,7 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
+const { launchChromium } = require('./chromium.js');
 
 const [pageFile, program, ...orders] = process.argv.slice(2);
 const torvane = path.resolve(program);
@@ -38,13 +38,7 @@ function nativeMilliseconds(n, dataFile) {
 }
 
 async function main() {
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-chromium-')),
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync'],
-  });
+  const browser = await launchChromium();
   try {
     const page = await browser.newPage();
     await page.goto('file://' + path.resolve(pageFile));

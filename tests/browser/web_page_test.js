@@ -10,7 +10,7 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
+const { launchChromium } = require('./chromium.js');
 
 const [pageFile, corpusDir, program] = process.argv.slice(2);
 const corpus = path.resolve(corpusDir);
@@ -99,13 +99,7 @@ async function checkCorpus(page) {
 module.exports = { openPage, runInPage, work };
 
 async function main() {
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    userDataDir: fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-chromium-')),
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync'],
-  });
+  const browser = await launchChromium();
   try {
     const { page, problems } = await openPage(browser);
     const count = await checkCorpus(page);
