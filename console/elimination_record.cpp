@@ -21,13 +21,7 @@ std::vector<float> half_of(const std::vector<float>& entries, std::uint32_t n, s
 
 } // namespace
 
-elimination_record::elimination_record(pass_sink sink) : sink_(std::move(sink)) { elimination_watcher = this; }
-
-elimination_record::~elimination_record()
-{
-    if (elimination_watcher == this)
-        elimination_watcher = nullptr;
-}
+elimination_record::elimination_record(pass_sink sink) : sink_(std::move(sink)) {}
 
 std::vector<float> elimination_record::matrix_a() const { return half_of(loaded_, order_, 0); }
 std::vector<float> elimination_record::inverse() const { return half_of(result_, order_, order_); }
@@ -71,7 +65,7 @@ void elimination_record::pass_ended(std::int32_t step, pass_phase phase, std::ui
     pass_ = std::move(next);
 }
 
-void elimination_record::row_normalised(std::uint32_t, float divisor) { divisors_.push_back(divisor); }
+void elimination_record::row_normalized(std::uint32_t, float divisor) { divisors_.push_back(divisor); }
 
 void elimination_record::elimination_finished(const working_matrix& result)
 {

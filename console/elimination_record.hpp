@@ -1,6 +1,6 @@
 #pragma once
-// The elimination as the views tell it: what each pass did and the matrix it left. While
-// a record exists it is the engine's watcher; each finished pass goes to its sink.
+// The elimination as the views tell it: what each pass did and the matrix it left. A run
+// given the record as its watcher fills it; each finished pass goes to the record's sink.
 
 #include "elimination_findings.hpp"
 #include "elimination_observer.hpp"
@@ -38,7 +38,6 @@ class elimination_record final : public elimination_observer {
 public:
     using pass_sink = std::function<void(const pass_record&)>;
     explicit elimination_record(pass_sink sink);
-    ~elimination_record() override;
     elimination_record(const elimination_record&) = delete;
     elimination_record& operator=(const elimination_record&) = delete;
 
@@ -57,7 +56,7 @@ public:
     void rows_combined(std::uint32_t target, std::uint32_t source, float factor) override;
     void tiny_entries_zeroed(const std::vector<std::size_t>& places) override;
     void pass_ended(std::int32_t step, pass_phase phase, std::uint32_t pivot, const working_matrix& result) override;
-    void row_normalised(std::uint32_t row, float divisor) override;
+    void row_normalized(std::uint32_t row, float divisor) override;
     void elimination_finished(const working_matrix& result) override;
 
 private:

@@ -193,16 +193,22 @@ int run(const console_options& options)
     // With a view of the working, the report is checked but not printed.
     console_seam seam(std::move(texts.dimension), std::move(texts.data), view, views.active() ? nullptr : stdout);
     seam.limit_order(views.largest_order());
-    on_waiting_for_directory = [] {
+    run_options run;
+    run.watcher = views.watcher();
+    run.stop_requested = [] { return signal_that_stopped() != 0; };
+    run.on_waiting_for_directory = [] {
         std::fputs(TORVANE_PROGRAM_NAME ": waiting for another run in this directory\n", stderr);
     };
     stop_on_signals();
     run_status status;
     {
         progress_line progress(stderr);
+        run.step_written = [&progress](std::int32_t step, std::int32_t total_steps) {
+            progress.show_step(step, total_steps);
+        };
         seam.before_output = [&progress] { progress.clear(); };
         views.before_output = seam.before_output;
-        status = compute_run(seam);
+        status = compute_run(seam, run);
         views.before_output = nullptr;
     }
     const input_texts read_texts{seam.dimension(), seam.data(), origin};

@@ -1,21 +1,22 @@
 #include "stop_signals.hpp"
 
-#include "state.hpp"
-
+#include <atomic>
 #include <csignal>
 #include <cstring>
 
 namespace torvane {
 namespace {
 
-// The signal that asked the run to stop, or 0; written only by the handler.
-volatile std::sig_atomic_t stopping_signal = 0;
+// The signal that asked the run to stop, or 0; written only by the handler, which may
+// run on any of the program's threads, and read by the run: atomic, and lock-free, as a
+// handler needs.
+std::atomic<std::sig_atomic_t> stopping_signal{0};
+static_assert(std::atomic<std::sig_atomic_t>::is_always_lock_free, "a signal handler sets stopping_signal");
 
 extern "C" void stop_at_next_step(int signal_number)
 {
-    if (stopping_signal == 0)
-        stopping_signal = signal_number;
-    stop_requested.store(true);
+    std::sig_atomic_t none = 0;
+    stopping_signal.compare_exchange_strong(none, signal_number);
 }
 
 #ifdef _WIN32
@@ -73,7 +74,7 @@ void stop_on_signals()
 #endif
 }
 
-int signal_that_stopped() { return stopping_signal; }
+int signal_that_stopped() { return stopping_signal.load(); }
 
 std::string signal_name(int signal_number)
 {

@@ -18,9 +18,10 @@ namespace torvane {
 
 class working_views {
 public:
-    // Starts watching when the options ask for a view.
     explicit working_views(const console_options& options);
     bool active() const { return record_ != nullptr; }
+    // The run's watcher when the options ask for a view, else null.
+    elimination_observer* watcher() const { return record_.get(); }
 
     // Before the run: opens the page, so that the run does not start when it cannot be
     // written, or is one of the run's own files or the file the data was read from

@@ -2,15 +2,18 @@
 // Gauss-Jordan elimination of [A | I] into [I | A^-1] without row swaps: a tiny pivot is
 // repaired by adding a later row to the pivot row. After every pass of the first two
 // phases the tiny entries are set to zero and a step block is written; the normalisation
-// writes one line break per row. A watcher (elimination_observer.hpp) may follow it all.
+// writes one line break per row. The run's step writer does the writing, and tells its
+// watcher, if any (elimination_observer.hpp), of every step.
 
 #include <cstdint>
 
 namespace torvane {
 
-void eliminate_forward();  // makes the left half upper triangular: N - 1 passes
-void eliminate_backward(); // clears the left half above the diagonal: N - 1 passes
-void normalize_rows();     // divides every row by its diagonal entry
+class step_writer;
+
+void eliminate_forward(step_writer& steps);  // makes the left half upper triangular: N - 1 passes
+void eliminate_backward(step_writer& steps); // clears the left half above the diagonal: N - 1 passes
+void normalize_rows(step_writer& steps);     // divides every row by its diagonal entry
 
 // The one row operation the elimination rests on: row dst += factor x row src over the
 // width of the matrix, each entry evaluated in double and stored as float.

@@ -39,14 +39,4 @@ entries_reading read_entries()
     return reading;
 }
 
-matrix_reading load_matrix()
-{
-    matrix_reading reading;
-    reading.order = read_dimension();
-    if (dimension <= 0)
-        return reading;
-    reading.entries = read_entries();
-    return reading;
-}
-
 } // namespace torvane

@@ -33,7 +33,5 @@ order_reading read_dimension();
 // Sizes `matrix` for N = `dimension` > 0 (throws std::bad_alloc / std::length_error when
 // it cannot be held) and reads the N x N entries, appending the identity to each row.
 entries_reading read_entries();
-// Both of the above: the entries are read only when N > 0.
-matrix_reading load_matrix();
 
 } // namespace torvane

@@ -1,10 +1,10 @@
 #pragma once
-// The report "mat.result": step blocks after every elimination pass, the framed inverse.
-// Labels are GBK bytes and every line ends in CR LF, whatever the platform.
+// The report "mat.result": step blocks after every elimination pass (step_writer.hpp
+// writes them), the framed inverse. Labels are GBK bytes and every line ends in CR LF,
+// whatever the platform.
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string_view>
 
 namespace torvane {
@@ -19,24 +19,18 @@ inline constexpr std::string_view value_terminator = "  ";
 inline constexpr std::string_view half_separator = " | ";
 } // namespace report_text
 
-// What a pass does to one row of the matrix. It may read the row `source_row` of
-// clean_and_write_step, and no other row: the rows of a large matrix are updated on two
-// threads at once.
-using row_update = std::function<void(std::uint32_t row)>;
+// The most a line of `values` values can take, its separator and line break included,
+// and the scratch bytes the formatter may write past the last value.
+std::size_t row_line_capacity(std::size_t values);
 
-inline constexpr std::uint32_t no_source_row = UINT32_MAX;
+// Copies `text` to `out`; returns the end of the copy.
+char* put_text(char* out, std::string_view text);
 
-// Applies `update` (when given) to every row, sets the matrix's tiny entries to zero,
-// counts one more step and writes its block: the header, every row of [left | right] and
-// an empty line. A row is updated and cleaned just before its text is brought up to
-// date, on the same thread, while it is in the cache; `source_row`, which the update
-// reads as it stood after the last pass, is cleaned only once every other row is updated.
-void clean_and_write_step(const row_update& update = {}, std::uint32_t source_row = no_source_row);
+// "a  b   | c  d  " and the line break, for a row of `order` + `order` values.
+char* format_step_row(const float* row, std::size_t order, char* out);
 
-// The memory the step blocks may keep the text of every entry in, to copy instead of
-// format again what a pass left unchanged; beyond it every entry is formatted each time.
-// Takes effect at the next step.
-void set_step_text_budget(std::size_t bytes);
+// "第 k步" and its line break.
+void write_step_header(std::int32_t step);
 
 // Writes the right half of every row, one line each: the inverse once the rows are normalised.
 void write_inverse();

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
-#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -26,11 +25,13 @@ void wait_awake_for(const condition& done)
         std::this_thread::yield();
 }
 
+} // namespace
+
 // One long-lived helper: starting a thread for every step block would cost more than
 // formatting a small block takes. A task is offered, then taken by the helper; a caller
 // whose work the helper need not share can take an offer back the helper has not taken
 // yet, rather than wait for a thread that has no core to run on.
-class helper_thread {
+class two_threads::helper_thread {
 public:
     helper_thread() : thread_([this] { serve(); }) {}
 
@@ -49,6 +50,7 @@ public:
         {
             const std::lock_guard lock(mutex_);
             task_ = &part;
+            failure_ = nullptr;
             state_.store(offered);
         }
         wake_.notify_all();
@@ -63,6 +65,8 @@ public:
             wait_awake_for([this] { return state_.load() == idle; });
             std::unique_lock lock(mutex_);
             done_.wait(lock, [this] { return state_.load() == idle; });
+            if (!failure)
+                failure = failure_;
         }
         if (failure)
             std::rethrow_exception(failure);
@@ -84,8 +88,14 @@ private:
                 continue;  // taken back
             const auto* task = task_;
             lock.unlock();
-            (*task)(1);
+            std::exception_ptr failure;
+            try {
+                (*task)(1);
+            } catch (...) {
+                failure = std::current_exception();  // handed to the caller, which is waiting
+            }
             lock.lock();
+            failure_ = failure;
             state_.store(idle);
             done_.notify_all();
         }
@@ -95,38 +105,44 @@ private:
     std::condition_variable wake_;
     std::condition_variable done_;
     const std::function<void(int)>* task_ = nullptr;
+    std::exception_ptr failure_;
     std::atomic<int> state_{idle};
     bool stopping_ = false;
-    std::thread thread_;
+    std::thread thread_;  // last: started once everything it uses exists
 };
+
+two_threads::two_threads(helper_use use)
+    : may_start_helper_(use == helper_use::when_a_second_core_exists && std::thread::hardware_concurrency() >= 2)
+{
+}
+
+two_threads::~two_threads() = default;
 
 // None when there is no second core, or when no thread can be started (a process
 // limit, say): the work is then done on one thread, just as correctly.
-std::unique_ptr<helper_thread> start_helper()
+two_threads::helper_thread* two_threads::helper()
 {
-    if (std::thread::hardware_concurrency() < 2)
-        return nullptr;
-    try {
-        return std::make_unique<helper_thread>();
-    } catch (const std::system_error&) {
-        return nullptr;
+    if (may_start_helper_) {
+        may_start_helper_ = false;
+        try {
+            helper_ = std::make_unique<helper_thread>();
+        } catch (const std::system_error&) {
+        }
     }
+    return helper_.get();
 }
 
-helper_thread* helper()
-{
-    static const std::unique_ptr<helper_thread> thread = start_helper();
-    return thread.get();
-}
-
-} // namespace
-
-void share_work(std::size_t count, const std::function<void(std::size_t item)>& item)
+void two_threads::share_work(std::size_t count, const std::function<void(std::size_t item)>& item)
 {
     std::atomic<std::size_t> next{0};
     const std::function<void(int)> take_items = [&](int) {
-        for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;)
-            item(i);
+        try {
+            for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < count;)
+                item(i);
+        } catch (...) {
+            next.store(count, std::memory_order_relaxed);  // the other thread starts nothing more
+            throw;
+        }
     };
     if (helper_thread* const other = count > 1 ? helper() : nullptr)
         other->run(take_items, true);
@@ -134,15 +150,35 @@ void share_work(std::size_t count, const std::function<void(std::size_t item)>& 
         take_items(0);
 }
 
-void run_in_two_parts(const std::function<void(int part)>& part)
+void two_threads::run_in_two_parts(const std::function<void(int part)>& part)
 {
     helper_thread* const other = helper();
     if (!other) {
-        part(0);
-        part(1);
+        // As on two threads: the second part runs whatever became of the first.
+        std::exception_ptr failures[2];
+        for (int p = 0; p < 2; ++p) {
+            try {
+                part(p);
+            } catch (...) {
+                failures[p] = std::current_exception();
+            }
+        }
+        for (const std::exception_ptr& failure : failures)
+            if (failure)
+                std::rethrow_exception(failure);
         return;
     }
     other->run(part, false);
+}
+
+void two_threads::for_every_row(std::size_t rows, std::size_t row_width, const std::function<void(std::size_t row)>& each)
+{
+    if (rows * row_width < entries_worth_splitting) {
+        for (std::size_t r = 0; r < rows; ++r)
+            each(r);
+        return;
+    }
+    share_work(rows, each);
 }
 
 } // namespace torvane

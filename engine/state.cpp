@@ -8,10 +8,6 @@ std::vector<float> row_buffer;
 std::int32_t step_count = 0;
 input_file in_file;
 output_file out_file;
-step_observer on_step_written = nullptr;
-std::atomic<bool> stop_requested{false};
-
-static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler sets stop_requested");
 
 void begin_run()
 {

@@ -1,12 +1,12 @@
 #include "compute_run.hpp"
 
 #include "eliminate.hpp"
-#include "load_matrix.hpp"
 #include "order_limits.hpp"
 #include "read_report.hpp"
 #include "report.hpp"
 #include "run_lock.hpp"
 #include "save_inputs.hpp"
+#include "split_work.hpp"
 #include "state.hpp"
 #include "system_limits.hpp"
 
@@ -17,11 +17,18 @@
 
 namespace torvane {
 
-std::function<void()> before_report_read;
-std::chrono::milliseconds lock_wait_limit = std::chrono::seconds(60);
-std::function<void()> on_waiting_for_directory;
-
 namespace {
+
+// One press: what the front end asked for, and the helper thread the run's steps and its
+// read-back share. Lives exactly as long as the run.
+struct press {
+    press(const run_options& run_options, dialog_seam& front_end) : options(run_options), seam(front_end) {}
+    const run_options& options;
+    dialog_seam& seam;
+    two_threads threads;
+
+    bool stopping() const { return options.stop_requested && options.stop_requested(); }
+};
 
 run_status failure(run_failure kind, std::string file = {}, int error_number = 0)
 {
@@ -75,14 +82,17 @@ std::string current_directory()
     return error ? std::string(".") : path.string();
 }
 
-run_status lock_files(run_lock& lock)
+run_status lock_files(run_lock& lock, const run_options& options)
 {
-    const lock_wait wait{lock_wait_limit, on_waiting_for_directory, [] { return stop_requested.load(); }};
+    const lock_wait wait{options.lock_wait_limit, options.on_waiting_for_directory, options.stop_requested};
     switch (lock.acquire(wait)) {
     case lock_outcome::held:
         return {};
-    case lock_outcome::busy:
-        return failure(run_failure::directory_busy, current_directory());
+    case lock_outcome::busy: {
+        run_status status = failure(run_failure::directory_busy, current_directory());
+        status.lock_waited = options.lock_wait_limit;
+        return status;
+    }
     case lock_outcome::not_lockable:
         return failure(run_failure::directory_not_lockable, current_directory(), lock.error_number());
     case lock_outcome::file_unusable:
@@ -128,24 +138,27 @@ bool load_entries(entries_reading& reading)
     return false;
 }
 
-void invert_and_write_report()
+// The report is closed while the step writer, whose lines it may still be writing, exists.
+void invert_and_write_report(press& run)
 {
-    eliminate_forward();
-    eliminate_backward();
-    normalize_rows();
+    step_writer steps(run.options, run.threads);
+    eliminate_forward(steps);
+    eliminate_backward(steps);
+    normalize_rows(steps);
     write_inverse_heading();
     write_inverse();
     write_closing_rule();
     out_file.close();
 }
 
-run_status show_report(dialog_seam& seam)
+run_status show_report(press& run)
 {
-    if (before_report_read)
-        before_report_read();
-    report_file_reader report(report_file_name, {out_file.bytes_written(), out_file.checksum()});
-    seam.set_result_text(report);
-    if (stop_requested)
+    if (run.options.before_report_read)
+        run.options.before_report_read();
+    report_file_reader report(report_file_name, {out_file.bytes_written(), out_file.checksum()}, run.threads,
+                              run.options.stop_requested);
+    run.seam.set_result_text(report);
+    if (run.stopping())
         return interrupted(stop_point::showing);
     if (report.changed_while_shown())
         return failure(run_failure::changed_while_shown, report_file_name);
@@ -154,8 +167,9 @@ run_status show_report(dialog_seam& seam)
     return {};
 }
 
-run_status run_with_files(dialog_seam& seam, matrix_reading& reading)
+run_status run_with_files(press& run, matrix_reading& reading)
 {
+    dialog_seam& seam = run.seam;
     if (!reset_file(data_file_name))
         return failure(run_failure::file_not_writable, data_file_name, out_file.open_error());
     if (!reset_file(report_file_name))
@@ -181,21 +195,21 @@ run_status run_with_files(dialog_seam& seam, matrix_reading& reading)
     if (!load_entries(reading.entries))
         return failure(run_failure::out_of_memory);
     in_file.close();
-    invert_and_write_report();
-    if (stop_requested)
+    invert_and_write_report(run);
+    if (run.stopping())
         throw run_stopped{};
-    return show_report(seam);
+    return show_report(run);
 }
 
 // Runs the whole press under the files' lock; a failure on the way empties the file
 // it left unfinished.
-run_status run_locked(dialog_seam& seam, matrix_reading& reading)
+run_status run_locked(press& run, matrix_reading& reading)
 {
     run_lock lock;
-    if (run_status locked = lock_files(lock); locked.outcome != run_outcome::completed)
+    if (run_status locked = lock_files(lock, run.options); locked.outcome != run_outcome::completed)
         return locked;
     try {
-        return run_with_files(seam, reading);
+        return run_with_files(run, reading);
     } catch (const file_error& error) {
         run_status status = failure(run_failure::file_not_writable, error.file, error.error_number);
         if (error.file == report_file_name || error.file == data_file_name)
@@ -215,13 +229,14 @@ run_status run_locked(dialog_seam& seam, matrix_reading& reading)
 
 } // namespace
 
-run_status compute_run(dialog_seam& seam)
+run_status compute_run(dialog_seam& seam, const run_options& options)
 {
     begin_run();  // first, so that a run failing on its files does not report the last run's order
     matrix_reading reading;
     run_status status;
     try {
-        status = run_locked(seam, reading);
+        press run(options, seam);
+        status = run_locked(run, reading);
     } catch (const std::bad_alloc&) {  // before the files were touched, or after the run
         status = failure(run_failure::out_of_memory);
     }

@@ -5,6 +5,7 @@
 
 #include "load_matrix.hpp"
 #include "seam.hpp"
+#include "step_writer.hpp"
 
 #include <chrono>
 #include <cstdint>
@@ -20,7 +21,7 @@ enum class run_outcome {
     completed, // the report is in the result box
     no_order,  // the input gave no positive order: nothing computed, result box unchanged
     failed,    // the run could not be carried out; `failure` says why
-    interrupted, // stopped from outside (stop_requested); `stopped_at` says what it left
+    interrupted, // stopped from outside (run_options::stop_requested); `stopped_at` says what it left
 };
 
 // Where an interrupted run stopped, which says what its files hold.
@@ -37,7 +38,7 @@ enum class run_failure {
     too_large_for_disk,   // even the smallest report for N does not fit on the disk
     file_not_writable,    // `file` could not be created or written
     file_not_readable,    // `file` could not be read, or not as it was written
-    directory_busy,       // another run kept directory `file` past lock_wait_limit
+    directory_busy,       // another run kept directory `file` for `lock_waited`
     directory_not_lockable, // directory `file` cannot be locked for the run
     refused_by_front_end,   // the order is above the seam's largest_order()
     planted_link,         // `file` is another user's symbolic link in a shared sticky directory
@@ -53,17 +54,21 @@ struct run_status {
     int error_number = 0;    // errno of a file failure, when known
     matrix_reading reading;  // what was read from "mat.data", as far as the run got
     stop_point stopped_at = stop_point::computing;  // for an interrupted run
+    std::chrono::milliseconds lock_waited{0};  // how long a busy directory was waited for
 };
 
-run_status compute_run(dialog_seam& seam);
+// What a front end asks of a run beyond its texts (the watcher, progress, a stop, the
+// text cache's budget, and the following); nothing by default. It is the run's own:
+// nothing of it outlives the run.
+struct run_options : elimination_settings {
+    // Runs in one directory take turns: a run waits at most this long for another.
+    std::chrono::milliseconds lock_wait_limit = std::chrono::seconds(60);
+    // Called once when the run has waited about a second for another.
+    std::function<void()> on_waiting_for_directory;
+    // Called between writing the report and reading it back; tests tamper with the file then.
+    std::function<void()> before_report_read;
+};
 
-// Runs between writing the report and reading it back; tests use it to tamper with the
-// file at that moment. Empty by default.
-extern std::function<void()> before_report_read;
-
-// Runs in one directory take turns: a run waits at most this long for another to finish.
-extern std::chrono::milliseconds lock_wait_limit;
-// Called once when a run has waited about a second for another; empty by default.
-extern std::function<void()> on_waiting_for_directory;
+run_status compute_run(dialog_seam& seam, const run_options& options = {});
 
 } // namespace torvane

@@ -2,7 +2,6 @@
 
 #include "content_checksum.hpp"
 #include "split_work.hpp"
-#include "state.hpp"
 
 #include <cerrno>
 #include <new>
@@ -104,8 +103,9 @@ std::FILE* open_for_reading(const std::string& path, bool& held_steady)
 
 } // namespace
 
-report_file_reader::report_file_reader(std::string path, written_report expected)
-    : path_(std::move(path)), expected_(expected)
+report_file_reader::report_file_reader(std::string path, written_report expected, two_threads& threads,
+                                       std::function<bool()> stop_requested)
+    : path_(std::move(path)), expected_(expected), threads_(threads), stop_requested_(std::move(stop_requested))
 {
 }
 
@@ -158,11 +158,11 @@ bool report_file_reader::pass_in_pairs(const sink* consume, const std::unique_pt
     std::uint64_t total = 0;
     content_checksum checksum;
     for (;;) {
-        if (stop_requested.load(std::memory_order_relaxed))
+        if (stopping())
             return false;  // a signal: printing stops within two pieces
         piece_read reads[2];
         content_checksum sums[2];
-        run_in_two_parts([&](int part) {
+        threads_.run_in_two_parts([&](int part) {
             const auto p = static_cast<std::size_t>(part);
             reads[p] = read_piece_at(descriptor, pieces[p].get(), total + p * piece_size);
             sums[p].add(std::string_view(pieces[p].get(), reads[p].bytes));
@@ -196,7 +196,7 @@ bool report_file_reader::pass_in_turn(const sink* consume, char* piece, std::siz
     content_checksum checksum;
     std::size_t got;
     while ((got = std::fread(piece, 1, size, file_.get())) > 0) {
-        if (stop_requested.load(std::memory_order_relaxed))
+        if (stopping())
             return false;
         total += got;
         if (total > expected_.bytes)
@@ -225,7 +225,7 @@ bool report_file_reader::verify()
 bool report_file_reader::read(const sink& consume)
 {
     const bool same = pass(&consume);
-    if (checked_ && !same && !stop_requested.load())
+    if (checked_ && !same && !stopping())
         changed_while_shown_ = true;
     return same;
 }
@@ -242,7 +242,7 @@ report_source::sending report_file_reader::send_to(std::FILE* out)
         return sending::not_possible;
     if (std::fflush(out) != 0)
         return sending::failed;
-    switch (send_file_range(fileno(file_.get()), fileno(out), expected_.bytes)) {
+    switch (send_file_range(fileno(file_.get()), fileno(out), expected_.bytes, stop_requested_)) {
     case send_result::sent:
         // The kernel gives a lease up once a writer has waited out the lease-break time:
         // what went out after that cannot be vouched for.

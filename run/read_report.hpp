@@ -4,10 +4,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace torvane {
+
+class two_threads;
 
 // What the run wrote to the report: its length and checksum before any text-mode
 // translation (reading back in text mode gives those bytes again).
@@ -20,7 +23,10 @@ struct written_report {
 // comes back as CR LF), in large pieces. It must hold exactly the bytes the run wrote.
 class report_file_reader final : public report_source {
 public:
-    report_file_reader(std::string path, written_report expected);
+    // Two pieces at a time are read on `threads`, which must outlive the reader; reading
+    // stops early, unfinished, once `stop_requested` says so.
+    report_file_reader(std::string path, written_report expected, two_threads& threads,
+                       std::function<bool()> stop_requested = {});
     ~report_file_reader() override;
     bool verify() override;
     bool read(const sink& consume) override;
@@ -42,8 +48,12 @@ private:
     struct file_closer {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
+    bool stopping() const { return stop_requested_ && stop_requested_(); }
+
     std::string path_;
     written_report expected_;
+    two_threads& threads_;
+    std::function<bool()> stop_requested_;
     std::unique_ptr<std::FILE, file_closer> file_;
     int error_number_ = 0;
     bool complete_ = false;

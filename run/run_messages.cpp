@@ -29,7 +29,10 @@ std::string reason(int error_number)
     return error_number != 0 ? std::string(": ") + std::strerror(error_number) : std::string();
 }
 
-std::string lock_wait_seconds() { return number(static_cast<std::uint64_t>(lock_wait_limit.count() / 1000)); }
+std::string lock_wait_seconds(const run_status& status)
+{
+    return number(static_cast<std::uint64_t>(status.lock_waited.count() / 1000));
+}
 
 std::uint64_t order_bytes_needed(const run_status& status)
 {
@@ -156,7 +159,7 @@ std::string describe_failure_english(const run_status& status)
                reason(status.error_number);
     case run_failure::directory_busy:
         return "another run in this directory (" + quoted(status.file) + ") went on for more than " +
-               lock_wait_seconds() + " s, so this one gave up; try again when it has finished";
+               lock_wait_seconds(status) + " s, so this one gave up; try again when it has finished";
     case run_failure::directory_not_lockable:
         return "cannot lock the directory " + quoted(status.file) +
                " to keep other runs out of its files while this one works" + reason(status.error_number);
@@ -198,7 +201,7 @@ std::string describe_failure_chinese_gbk(const run_status& status)
     case run_failure::file_not_readable:
         return zh_cannot_read_back + quoted(status.file) + zh_read_reason;
     case run_failure::directory_busy:
-        return zh_other_run_busy + lock_wait_seconds() + zh_seconds_try_later;
+        return zh_other_run_busy + lock_wait_seconds(status) + zh_seconds_try_later;
     case run_failure::directory_not_lockable:
         return zh_cannot_lock + quoted(status.file) + zh_not_exclusive;
     case run_failure::refused_by_front_end:

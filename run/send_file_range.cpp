@@ -6,13 +6,11 @@ namespace torvane {
 
 // The page's in-memory file system moves no bytes between files by itself: the caller
 // copies them through its own buffer.
-send_result send_file_range(int, int, std::uint64_t) { return send_result::not_supported; }
+send_result send_file_range(int, int, std::uint64_t, const std::function<bool()>&) { return send_result::not_supported; }
 
 } // namespace torvane
 
 #else
-
-#include "state.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -37,14 +35,12 @@ ssize_t move_some(way how, int source, off_t& offset, int target, std::size_t si
 
 } // namespace
 
-send_result send_file_range(int source, int target, std::uint64_t bytes)
+send_result send_file_range(int source, int target, std::uint64_t bytes, const std::function<bool()>& stop_requested)
 {
     off_t offset = 0;
     way how = way::copy_range;
     while (static_cast<std::uint64_t>(offset) < bytes) {
-        // A signal interrupts a send blocked on a reader that stopped reading; the
-        // program is asked to stop then, and must not wait on.
-        if (stop_requested.load(std::memory_order_relaxed))
+        if (stop_requested && stop_requested())
             return send_result::target_failed;
         const auto size = static_cast<std::size_t>(std::min(bytes - static_cast<std::uint64_t>(offset), most_per_call));
         const ssize_t moved = move_some(how, source, offset, target, size);

@@ -3,6 +3,7 @@
 // kernel, without passing the bytes through this program (Linux only).
 
 #include <cstdint>
+#include <functional>
 
 namespace torvane {
 
@@ -15,7 +16,10 @@ enum class send_result {
 
 // Sends the first `bytes` bytes of `source` (read from its start, whatever its position)
 // to `target` at the target's position: copy_file_range where the target is a regular
-// file (on one file system the blocks may even be shared), sendfile otherwise.
-send_result send_file_range(int source, int target, std::uint64_t bytes);
+// file (on one file system the blocks may even be shared), sendfile otherwise. Gives up
+// (target_failed) once `stop_requested` says so: a signal interrupts a send blocked on a
+// reader that stopped reading, and the program must not wait on.
+send_result send_file_range(int source, int target, std::uint64_t bytes,
+                            const std::function<bool()>& stop_requested = {});
 
 } // namespace torvane

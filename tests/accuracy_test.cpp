@@ -20,8 +20,10 @@ struct checked_run {
 checked_run check_run(const std::string& dimension, const std::string& data)
 {
     elimination_record record(nullptr);
+    run_options options;
+    options.watcher = &record;
     scripted_dialog dialog(dimension, data);
-    compute_run(dialog);
+    compute_run(dialog, options);
     return {check_accuracy(record), record.inverse()};
 }
 

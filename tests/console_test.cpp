@@ -111,8 +111,8 @@ class console_progress : public in_scratch_directory {};
 TEST_F(console_progress, shows_on_a_terminal_and_is_wiped_at_the_end)
 {
     const std::string shown = standard_error_of_a_long_run(true);
-    EXPECT_EQ(shown.rfind("\rtorvane: pass ", 0), 0u) << shown;
-    EXPECT_NE(shown.find(" of 198\rtorvane: pass 198 of 198\r\033[K"), std::string::npos) << shown;
+    EXPECT_EQ(shown.rfind("\rtorvane: step ", 0), 0u) << shown;
+    EXPECT_NE(shown.find(" of 198\rtorvane: step 198 of 198\r\033[K"), std::string::npos) << shown;
 }
 
 TEST_F(console_progress, stays_off_standard_error_that_is_no_terminal)

@@ -22,8 +22,10 @@ watched watch_run(const std::string& dimension, const std::string& data)
 {
     watched w;
     elimination_record record([&w](const pass_record& pass) { w.passes.push_back(pass); });
+    run_options options;
+    options.watcher = &record;
     scripted_dialog dialog(dimension, data);
-    compute_run(dialog);
+    compute_run(dialog, options);
     w.n = record.order();
     w.a = record.matrix_a();
     w.inverse = record.inverse();

@@ -32,10 +32,10 @@ namespace fs = std::filesystem;
 // between writing the report and reading it back.
 scripted_dialog run_here(std::function<void()> during_read_back, run_status& status)
 {
-    before_report_read = std::move(during_read_back);
+    run_options options;
+    options.before_report_read = std::move(during_read_back);
     scripted_dialog dialog(example().dimension, example().data);
-    status = compute_run(dialog);
-    before_report_read = nullptr;
+    status = compute_run(dialog, options);
     return dialog;
 }
 

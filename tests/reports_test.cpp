@@ -1,6 +1,7 @@
 // One press of the compute button for every case of the corpus (tests/data/reports), and
 // the orders refused before anything is computed.
 
+#include "elimination_record.hpp"
 #include "entry_text_cache.hpp"
 #include "order_limits.hpp"
 #include "report.hpp"
@@ -13,30 +14,39 @@
 namespace torvane::testing {
 namespace {
 
-class corpus_run : public in_scratch_directory, public ::testing::WithParamInterface<report_case> {
-protected:
-    void TearDown() override
-    {
-        set_step_text_budget(entry_text_cache::default_budget);
-        in_scratch_directory::TearDown();
-    }
-};
+class corpus_run : public in_scratch_directory, public ::testing::WithParamInterface<report_case> {};
 
 // Each case follows a run of the example (order 2), whose order must not carry over. An
 // input without a positive order computes nothing and leaves the result box as it was.
-// The entry text cache may save formatting, never change a byte: each case runs with it
-// and without it.
+// Neither the entry text cache nor a watcher may change a byte: a plain run goes through
+// the cache, or without it, and a watched one takes the rows one by one on one thread.
+struct run_setting {
+    const char* name;
+    std::size_t text_budget;
+    bool watched;
+};
+
+const run_setting run_settings[] = {
+    {"with the entry text cache", entry_text_cache::default_budget, false},
+    {"without the entry text cache", 0, false},
+    {"watched, with the entry text cache", entry_text_cache::default_budget, true},
+    {"watched, without the entry text cache", 0, true},
+};
+
 TEST_P(corpus_run, shows_and_writes_the_expected_report_and_saves_the_texts)
 {
     const report_case& c = GetParam();
-    for (const std::size_t text_budget : {entry_text_cache::default_budget, std::size_t{0}}) {
-        SCOPED_TRACE(text_budget == 0 ? "without the entry text cache" : "with the entry text cache");
-        set_step_text_budget(text_budget);
+    for (const run_setting& setting : run_settings) {
+        SCOPED_TRACE(setting.name);
+        elimination_record record(nullptr);
+        run_options options;
+        options.step_text_budget = setting.text_budget;
+        options.watcher = setting.watched ? &record : nullptr;
         scripted_dialog dialog(example().dimension, example().data);
-        ASSERT_EQ(compute_run(dialog).outcome, run_outcome::completed);
+        ASSERT_EQ(compute_run(dialog, options).outcome, run_outcome::completed);
         dialog.dimension = c.dimension;
         dialog.data = c.data;
-        const run_status status = compute_run(dialog);
+        const run_status status = compute_run(dialog, options);
 
         EXPECT_EQ(read_file("mat.data"), on_disk(c.dimension.empty() ? "" : c.dimension + "\n" + c.data));
         if (c.computes()) {

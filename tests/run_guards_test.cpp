@@ -70,14 +70,14 @@ class run_guards : public in_scratch_directory {};
 
 TEST_F(run_guards, report_replaced_by_other_text_of_the_same_length_is_not_shown)
 {
-    before_report_read = [] {
+    run_options options;
+    options.before_report_read = [] {
         std::string text = read_file(report_file_name);
         text[text.size() / 2] = text[text.size() / 2] == '1' ? '2' : '1';
         write_file(report_file_name, text);
     };
     scripted_dialog dialog("2", "1 2\r\n3 4");
-    const run_status status = compute_run(dialog);
-    before_report_read = nullptr;
+    const run_status status = compute_run(dialog, options);
     EXPECT_EQ(status.failure, run_failure::file_not_readable);
     EXPECT_EQ(dialog.result, "(untouched)");
 }
@@ -165,11 +165,11 @@ TEST_F(run_guards, output_file_keeps_every_byte_in_order_past_its_buffers)
 // the damage.
 TEST_F(run_guards, console_prints_nothing_of_a_report_cut_short)
 {
-    before_report_read = [] { std::filesystem::resize_file(report_file_name, 100); };
+    run_options options;
+    options.before_report_read = [] { std::filesystem::resize_file(report_file_name, 100); };
     std::FILE* out = std::tmpfile();
     console_seam seam("2", "1 2 3 4", std::nullopt, out);
-    const run_status status = compute_run(seam);
-    before_report_read = nullptr;
+    const run_status status = compute_run(seam, options);
     EXPECT_EQ(status.failure, run_failure::file_not_readable);
     EXPECT_EQ(std::ftell(out), 0);
     std::fclose(out);
@@ -228,14 +228,14 @@ TEST_F(run_guards, directory_held_past_the_limit_ends_the_run_with_its_name)
     write_file(report_file_name, "another run's report");
     const int holder = open(".", O_RDONLY | O_DIRECTORY);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
-    lock_wait_limit = std::chrono::seconds(1);
+    run_options options;
+    options.lock_wait_limit = std::chrono::seconds(1);
     scripted_dialog dialog("2", "1 2\r\n3 4");
-    const run_status status = compute_run(dialog);
+    const run_status status = compute_run(dialog, options);
     EXPECT_EQ(status.failure, run_failure::directory_busy);
     EXPECT_EQ(status.file, std::filesystem::current_path().string());
     EXPECT_NE(describe_failure_english(status).find("went on for more than 1 s"), std::string::npos)
         << describe_failure_english(status);
-    lock_wait_limit = std::chrono::seconds(60);
     EXPECT_EQ(read_file(report_file_name), "another run's report");
 
     close(holder);

@@ -44,8 +44,10 @@ constexpr const char* working_file_name = "working.html";
 constexpr std::int32_t largest_page_order = 300;
 
 // The press's box texts. Once the run has read N and taken it, the worker makes room for
-// the report, and the step view, when asked for and the order allows it, starts watching.
-class page_seam final : public dialog_seam {
+// the report, and the step view, when asked for and the order allows it, starts: the seam
+// is the run's watcher then, and passes what it is told on to the view's record, once
+// there is one.
+class page_seam final : public dialog_seam, public elimination_observer {
 public:
     page_seam(std::string dimension, std::string data, bool with_working)
         : dimension_(std::move(dimension)), data_(std::move(data)), with_working_(with_working)
@@ -65,6 +67,44 @@ public:
                 [this](const pass_record& pass) { page_.add_pass(record_->order(), pass); });
     }
 
+    void elimination_started(const working_matrix& loaded) override
+    {
+        if (record_)
+            record_->elimination_started(loaded);
+    }
+    void pivot_repaired(std::uint32_t pivot_row, std::uint32_t added_row, float tiny_pivot) override
+    {
+        if (record_)
+            record_->pivot_repaired(pivot_row, added_row, tiny_pivot);
+    }
+    void rows_combined(std::uint32_t target, std::uint32_t source, float factor) override
+    {
+        if (record_)
+            record_->rows_combined(target, source, factor);
+    }
+    void tiny_entries_zeroed(const std::vector<std::size_t>& places) override
+    {
+        if (record_)
+            record_->tiny_entries_zeroed(places);
+    }
+    void pass_ended(std::int32_t step, pass_phase phase, std::uint32_t pivot, const working_matrix& result) override
+    {
+        if (record_)
+            record_->pass_ended(step, phase, pivot, result);
+    }
+    void row_normalized(std::uint32_t row, float divisor) override
+    {
+        if (record_)
+            record_->row_normalized(row, divisor);
+    }
+    void elimination_finished(const working_matrix& result) override
+    {
+        if (record_)
+            record_->elimination_finished(result);
+    }
+
+    bool with_working() const { return with_working_; }
+
     // After a completed run: the step view's page, or empty when none was watched.
     std::string working_page()
     {
@@ -78,8 +118,6 @@ private:
     html_page page_;
     std::unique_ptr<elimination_record> record_;
 };
-
-void tell_page_step(std::int32_t step, std::int32_t total_steps) { tell_worker_step(step, total_steps); }
 
 const char* outcome_name(run_outcome outcome)
 {
@@ -109,7 +147,11 @@ bool write_whole_file(const char* path, const std::string& text)
 run_status run_watched(page_seam& seam)
 {
     std::remove(working_file_name);
-    const run_status status = compute_run(seam);
+    run_options options;
+    if (seam.with_working())
+        options.watcher = &seam;
+    options.step_written = tell_worker_step;
+    const run_status status = compute_run(seam, options);
     if (status.outcome == run_outcome::completed)
         if (const std::string page = seam.working_page(); !page.empty())
             write_whole_file(working_file_name, page);
@@ -146,9 +188,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* torvane_page_run(const char* dimension, st
 {
     using namespace torvane;
     page_seam seam({dimension, dimension_size}, {data, data_size}, with_working != 0);
-    on_step_written = tell_page_step;
     const run_status status = run_watched(seam);
-    on_step_written = nullptr;
     if (status.failure == run_failure::refused_by_front_end)
         return copy_for_caller("too_large_for_page\n" + std::to_string(status.order) + "\n" +
                                std::to_string(largest_page_order) + "\n");

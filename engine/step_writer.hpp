@@ -1,0 +1,82 @@
+#pragma once
+// The step blocks of one run, and what writing them fast takes: the rows of a large
+// matrix are updated, cleaned and formatted on two threads; the text of every entry is
+// kept (entry_text_cache.hpp) so that only what a pass changed is formatted again; the
+// lines of a block are lent to the report's writer thread instead of copied. All of it
+// belongs to one step_writer, which a run makes for its elimination and which frees it
+// all when the run ends.
+
+#include "elimination_observer.hpp"
+#include "entry_text_cache.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace torvane {
+
+class two_threads;
+
+// What a front end asks of a run's elimination; nothing by default.
+struct elimination_settings {
+    // Told of every step of the working (the views); null in a plain run.
+    elimination_observer* watcher = nullptr;
+    // Called after every step block with its number and the number of steps the run will
+    // write, so a front end can show progress.
+    std::function<void(std::int32_t step, std::int32_t total_steps)> step_written;
+    // Asked after every step block: true stops the run there (step_writer throws
+    // run_stopped), so the run never ends in the middle of a row.
+    std::function<bool()> stop_requested;
+    // The memory the text cache may take; beyond it every entry is formatted each time.
+    std::size_t step_text_budget = entry_text_cache::default_budget;
+};
+
+struct run_stopped {};
+
+// What a pass does to one row of the matrix. It may read the row `source_row` of
+// write_step, and no other row: the rows of a large matrix are updated on two threads.
+using row_update = std::function<void(std::uint32_t row)>;
+
+inline constexpr std::uint32_t no_source_row = UINT32_MAX;
+
+class step_writer {
+public:
+    // `threads` must outlive the step writer.
+    step_writer(const elimination_settings& settings, two_threads& threads);
+    // Lent lines must not be in use once they are freed: a report not closed by now (the
+    // run failed or was stopped) is given up here, unfinished.
+    ~step_writer();
+    step_writer(const step_writer&) = delete;
+    step_writer& operator=(const step_writer&) = delete;
+
+    elimination_observer* watcher() const { return settings_.watcher; }
+
+    // Applies `update` (when given) to every row, the row `source_row` last, as every
+    // other row reads it as the last pass left it; sets the tiny entries to zero; counts
+    // one more step and writes its block: the header, every row of [left | right] and an
+    // empty line. With `zeroed` the rows are taken in order on this thread, and the
+    // row-major places the 1e-6 rule changed (tiny, not zero) are put there in order.
+    void write_step(const row_update& update, std::uint32_t source_row, std::vector<std::size_t>* zeroed = nullptr);
+
+    // The line break the normalisation writes after every row.
+    void end_normalized_row();
+
+private:
+    void update_and_clean_rows(std::size_t order, const row_update& update, std::uint32_t source_row,
+                               std::vector<std::size_t>* zeroed, const std::function<void(std::size_t row)>& then);
+    void write_rows_through_cache(std::size_t order, const row_update& update, std::uint32_t source_row,
+                                  std::vector<std::size_t>* zeroed, bool texts_unknown);
+    void write_rows_formatted(std::size_t order, const row_update& update, std::uint32_t source_row,
+                              std::vector<std::size_t>* zeroed);
+    void refresh_line(std::size_t row, std::size_t order, bool all);
+    void after_step();
+
+    elimination_settings settings_;
+    two_threads& threads_;
+    entry_text_cache texts_;
+    // What out_file.send_lent() gave for the lines of the last two steps, by the step's parity.
+    std::uint64_t lines_sent_[2] = {};
+};
+
+} // namespace torvane
