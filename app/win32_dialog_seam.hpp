@@ -6,7 +6,7 @@
 
 namespace torvane {
 
-class win32_dialog_seam final : public dialog_seam {
+class win32_dialog_seam final : public front_end {
 public:
     std::string dimension_text() override;
     std::string data_text() override;

@@ -24,7 +24,7 @@ namespace torvane::bench {
 namespace {
 
 // Takes the report as the dialog does, whole, and drops it.
-class discarding_dialog final : public dialog_seam {
+class discarding_dialog final : public front_end {
 public:
     discarding_dialog(std::string dimension, std::string data) : dimension_(std::move(dimension)), data_(std::move(data)) {}
     std::string dimension_text() override { return dimension_; }

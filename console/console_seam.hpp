@@ -14,7 +14,7 @@
 
 namespace torvane {
 
-class console_seam final : public dialog_seam {
+class console_seam final : public front_end {
 public:
     // `view` empty: the report is printed byte for byte. `out` null: it is only checked.
     console_seam(std::string dimension, std::string data, std::optional<terminal_encoding> view, std::FILE* out);

@@ -21,7 +21,7 @@ namespace {
 using namespace torvane;
 namespace fs = std::filesystem;
 
-struct recording_dialog final : dialog_seam {
+struct recording_dialog final : front_end {
     std::string dimension, data, shown;
     int times_set = 0;
     bool complete = false;

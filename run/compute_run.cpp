@@ -22,9 +22,9 @@ namespace {
 // One press: what the front end asked for, and the helper thread the run's steps and its
 // read-back share. Lives exactly as long as the run.
 struct press {
-    press(const run_options& run_options, dialog_seam& front_end) : options(run_options), seam(front_end) {}
+    press(const run_options& run_options, front_end& front_end) : options(run_options), seam(front_end) {}
     const run_options& options;
-    dialog_seam& seam;
+    front_end& seam;
     two_threads threads;
 
     bool stopping() const { return options.stop_requested && options.stop_requested(); }
@@ -107,7 +107,7 @@ run_status lock_files(run_lock& lock, const run_options& options)
     return interrupted(stop_point::waiting);
 }
 
-run_status check_dimension(dialog_seam& seam)
+run_status check_dimension(front_end& seam)
 {
     if (dimension > seam.largest_order())
         return failure(run_failure::refused_by_front_end);
@@ -169,7 +169,7 @@ run_status show_report(press& run)
 
 run_status run_with_files(press& run, matrix_reading& reading)
 {
-    dialog_seam& seam = run.seam;
+    front_end& seam = run.seam;
     if (!reset_file(data_file_name))
         return failure(run_failure::file_not_writable, data_file_name, out_file.open_error());
     if (!reset_file(report_file_name))
@@ -229,7 +229,7 @@ run_status run_locked(press& run, matrix_reading& reading)
 
 } // namespace
 
-run_status compute_run(dialog_seam& seam, const run_options& options)
+run_status compute_run(front_end& seam, const run_options& options)
 {
     begin_run();  // first, so that a run failing on its files does not report the last run's order
     matrix_reading reading;

@@ -69,6 +69,6 @@ struct run_options : elimination_settings {
     std::function<void()> before_report_read;
 };
 
-run_status compute_run(dialog_seam& seam, const run_options& options = {});
+run_status compute_run(front_end& seam, const run_options& options = {});
 
 } // namespace torvane

@@ -33,9 +33,9 @@ public:
     virtual sending send_to(std::FILE* /*out*/) { return sending::not_possible; }
 };
 
-class dialog_seam {
+class front_end {
 public:
-    virtual ~dialog_seam() = default;
+    virtual ~front_end() = default;
     virtual std::string dimension_text() = 0;
     virtual std::string data_text() = 0;
     virtual void set_result_text(report_source& report) = 0;

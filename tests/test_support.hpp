@@ -33,7 +33,7 @@ private:
 };
 
 // The dialog as a test drives it: two box texts in, the result box text out.
-class scripted_dialog final : public dialog_seam {
+class scripted_dialog final : public front_end {
 public:
     scripted_dialog(std::string typed_dimension, std::string typed_data) : dimension(typed_dimension), data(typed_data) {}
     std::string dimension_text() override { return dimension; }

@@ -47,7 +47,7 @@ constexpr std::int32_t largest_page_order = 300;
 // the report, and the step view, when asked for and the order allows it, starts: the seam
 // is the run's watcher then, and passes what it is told on to the view's record, once
 // there is one.
-class page_seam final : public dialog_seam, public elimination_observer {
+class page_seam final : public front_end, public elimination_observer {
 public:
     page_seam(std::string dimension, std::string data, bool with_working)
         : dimension_(std::move(dimension)), data_(std::move(data)), with_working_(with_working)
