@@ -21,13 +21,13 @@ double digits_for(double error)
     return std::max(0.0, std::floor(digits * 10 + 1e-9) / 10);
 }
 
-template <class T> double infinity_norm(std::size_t n, const std::vector<T>& m)
+template <class T> double infinity_norm(std::size_t order, const std::vector<T>& m)
 {
     double norm = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < order; ++i) {
         double row = 0;
-        for (std::size_t j = 0; j < n; ++j)
-            row += std::fabs(static_cast<double>(m[i * n + j]));
+        for (std::size_t j = 0; j < order; ++j)
+            row += std::fabs(static_cast<double>(m[i * order + j]));
         norm = std::max(norm, row);
     }
     return norm;
@@ -35,16 +35,16 @@ template <class T> double infinity_norm(std::size_t n, const std::vector<T>& m)
 
 // max |A.X - I|, and the digits to which every entry of A.X - I cancels against the sum of
 // |products| that made it: an X right to d digits in every entry leaves at most 10^-d there.
-void measure_residual(std::size_t n, const std::vector<float>& a, const std::vector<float>& x, accuracy& result)
+void measure_residual(std::size_t order, const std::vector<float>& a, const std::vector<float>& x, accuracy& result)
 {
     double worst = 0;
     double worst_ratio = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < n; ++j) {
+    for (std::size_t i = 0; i < order; ++i)
+        for (std::size_t j = 0; j < order; ++j) {
             double sum = i == j ? -1.0 : 0.0;
             double terms = 0;
-            for (std::size_t k = 0; k < n; ++k) {
-                const double product = static_cast<double>(a[i * n + k]) * static_cast<double>(x[k * n + j]);
+            for (std::size_t k = 0; k < order; ++k) {
+                const double product = static_cast<double>(a[i * order + k]) * static_cast<double>(x[k * order + j]);
                 sum += product;
                 terms += std::fabs(product);
             }
@@ -67,29 +67,29 @@ struct reference_bounds {
     std::vector<double> terms;
 };
 
-reference_bounds bounds_of(std::size_t n, const std::vector<float>& a, const std::vector<double>& y)
+reference_bounds bounds_of(std::size_t order, const std::vector<float>& a, const std::vector<double>& y)
 {
-    const double rounding = static_cast<double>(n) * static_cast<double>(std::numeric_limits<long double>::epsilon());
-    std::vector<double> error(n * n);     // |A.Y - I| plus its rounding bound
-    std::vector<double> products(n * n);  // |A| |Y|
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < n; ++j) {
+    const double rounding = static_cast<double>(order) * static_cast<double>(std::numeric_limits<long double>::epsilon());
+    std::vector<double> error(order * order);     // |A.Y - I| plus its rounding bound
+    std::vector<double> products(order * order);  // |A| |Y|
+    for (std::size_t i = 0; i < order; ++i)
+        for (std::size_t j = 0; j < order; ++j) {
             long double sum = i == j ? -1.0L : 0.0L;
             double size = 0;
-            for (std::size_t k = 0; k < n; ++k) {
-                sum += static_cast<long double>(a[i * n + k]) * static_cast<long double>(y[k * n + j]);
-                size += std::fabs(static_cast<double>(a[i * n + k]) * y[k * n + j]);
+            for (std::size_t k = 0; k < order; ++k) {
+                sum += static_cast<long double>(a[i * order + k]) * static_cast<long double>(y[k * order + j]);
+                size += std::fabs(static_cast<double>(a[i * order + k]) * y[k * order + j]);
             }
-            error[i * n + j] = std::fabs(static_cast<double>(sum)) + rounding * size;
-            products[i * n + j] = size;
+            error[i * order + j] = std::fabs(static_cast<double>(sum)) + rounding * size;
+            products[i * order + j] = size;
         }
-    reference_bounds bounds{std::vector<double>(n * n, 0.0), std::vector<double>(n * n, 0.0)};
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t k = 0; k < n; ++k) {
-            const double yik = std::fabs(y[i * n + k]);
-            for (std::size_t j = 0; j < n; ++j) {
-                bounds.uncertainty[i * n + j] += yik * error[k * n + j];
-                bounds.terms[i * n + j] += yik * products[k * n + j];
+    reference_bounds bounds{std::vector<double>(order * order, 0.0), std::vector<double>(order * order, 0.0)};
+    for (std::size_t i = 0; i < order; ++i)
+        for (std::size_t k = 0; k < order; ++k) {
+            const double yik = std::fabs(y[i * order + k]);
+            for (std::size_t j = 0; j < order; ++j) {
+                bounds.uncertainty[i * order + j] += yik * error[k * order + j];
+                bounds.terms[i * order + j] += yik * products[k * order + j];
             }
         }
     return bounds;
@@ -101,11 +101,11 @@ reference_bounds bounds_of(std::size_t n, const std::vector<float>& a, const std
 // where the true value is not, and that the 1e-6 rule set to 0 or would have.
 constexpr double reference_margin = 4;
 
-void compare_with(std::size_t n, const std::vector<float>& x, const std::vector<double>& y,
+void compare_with(std::size_t order, const std::vector<float>& x, const std::vector<double>& y,
                   const reference_bounds& bounds, accuracy& result)
 {
     result.correct_digits = float_digits;
-    for (std::size_t i = 0; i < n * n; ++i) {
+    for (std::size_t i = 0; i < order * order; ++i) {
         const double u = bounds.uncertainty[i];
         // The bound is of first order and can be met exactly, so it is taken with room to spare.
         const bool true_zero = !(std::fabs(y[i]) > reference_margin * u);
@@ -114,11 +114,11 @@ void compare_with(std::size_t n, const std::vector<float>& x, const std::vector<
         // Below 1e-6 the true value could not have survived the rule, however it was reached.
         const bool wiped_out = result.findings.inverse_zeroed[i] || std::fabs(y[i]) < tiny_threshold;
         if (x[i] == 0 && !true_zero && wiped_out)
-            result.zeroed.push_back({i / n, i % n, y[i]});
+            result.zeroed.push_back({i / order, i % order, y[i]});
         if (digits < result.correct_digits) {
             result.correct_digits = digits;
-            result.worst_row = i / n;
-            result.worst_column = i % n;
+            result.worst_row = i / order;
+            result.worst_column = i % order;
             result.worst_true_value = y[i];
             result.worst_entry_condition =
                 true_zero ? std::numeric_limits<double>::infinity() : bounds.terms[i] / std::fabs(y[i]);
@@ -129,9 +129,9 @@ void compare_with(std::size_t n, const std::vector<float>& x, const std::vector<
 // Whether a condition number or a growth of `factor` accounts for the digits lost: the
 // errors of an elimination of order n come to about n x the rounding of a float x factor,
 // give or take a digit.
-bool accounts_for(double factor, double digits_lost, std::size_t n)
+bool accounts_for(double factor, double digits_lost, std::size_t order)
 {
-    return std::log10(factor) + std::log10(static_cast<double>(n)) + 1 >= digits_lost;
+    return std::log10(factor) + std::log10(static_cast<double>(order)) + 1 >= digits_lost;
 }
 
 constexpr double large_growth = 10;
@@ -174,18 +174,18 @@ accuracy_cause cause_of(const accuracy& r)
 
 } // namespace
 
-std::optional<std::vector<double>> double_inverse(std::size_t n, const std::vector<float>& a)
+std::optional<std::vector<double>> double_inverse(std::size_t order, const std::vector<float>& a)
 {
-    const std::size_t width = 2 * n;
-    std::vector<double> m(n * width, 0.0);
-    for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = 0; j < n; ++j)
-            m[i * width + j] = a[i * n + j];
-        m[i * width + n + i] = 1.0;
+    const std::size_t width = 2 * order;
+    std::vector<double> m(order * width, 0.0);
+    for (std::size_t i = 0; i < order; ++i) {
+        for (std::size_t j = 0; j < order; ++j)
+            m[i * width + j] = a[i * order + j];
+        m[i * width + order + i] = 1.0;
     }
-    for (std::size_t j = 0; j < n; ++j) {
+    for (std::size_t j = 0; j < order; ++j) {
         std::size_t best = j;
-        for (std::size_t i = j + 1; i < n; ++i)
+        for (std::size_t i = j + 1; i < order; ++i)
             if (std::fabs(m[i * width + j]) > std::fabs(m[best * width + j]))
                 best = i;
         if (!(m[best * width + j] != 0.0))
@@ -195,7 +195,7 @@ std::optional<std::vector<double>> double_inverse(std::size_t n, const std::vect
         const double pivot = m[j * width + j];
         for (std::size_t c = 0; c < width; ++c)
             m[j * width + c] /= pivot;
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = 0; i < order; ++i) {
             const double factor = m[i * width + j];
             if (i == j || factor == 0.0)
                 continue;
@@ -203,29 +203,29 @@ std::optional<std::vector<double>> double_inverse(std::size_t n, const std::vect
                 m[i * width + c] -= factor * m[j * width + c];
         }
     }
-    std::vector<double> inverse(n * n);
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = 0; j < n; ++j)
-            inverse[i * n + j] = m[i * width + n + j];
+    std::vector<double> inverse(order * order);
+    for (std::size_t i = 0; i < order; ++i)
+        for (std::size_t j = 0; j < order; ++j)
+            inverse[i * order + j] = m[i * width + order + j];
     return inverse;
 }
 
-accuracy check_accuracy(std::size_t n, const std::vector<float>& a, const std::vector<float>& x,
+accuracy check_accuracy(std::size_t order, const std::vector<float>& a, const std::vector<float>& x,
                         const elimination_findings& findings)
 {
     accuracy result;
-    result.order = n;
+    result.order = order;
     result.findings = findings;
-    result.findings.inverse_zeroed.resize(n * n, false);
-    measure_residual(n, a, x, result);
+    result.findings.inverse_zeroed.resize(order * order, false);
+    measure_residual(order, a, x, result);
     result.inverse_finite = std::all_of(x.begin(), x.end(), [](float v) { return std::isfinite(v); });
-    const auto reference = findings.loaded_finite ? double_inverse(n, a) : std::nullopt;
+    const auto reference = findings.loaded_finite ? double_inverse(order, a) : std::nullopt;
     if (!reference) {
         result.condition = std::numeric_limits<double>::infinity();
         result.correct_digits = 0;
     } else {
-        result.condition = infinity_norm(n, a) * infinity_norm(n, *reference);
-        compare_with(n, x, *reference, bounds_of(n, a, *reference), result);
+        result.condition = infinity_norm(order, a) * infinity_norm(order, *reference);
+        compare_with(order, x, *reference, bounds_of(order, a, *reference), result);
     }
     result.cause = cause_of(result);
     return result;

@@ -61,13 +61,13 @@ inline constexpr double float_digits = 7.2;
 inline constexpr double trusted_digits = 3;
 
 // `a` and `x` are n x n, row-major; `findings` is what the run that made x saw.
-accuracy check_accuracy(std::size_t n, const std::vector<float>& a, const std::vector<float>& x,
+accuracy check_accuracy(std::size_t order, const std::vector<float>& a, const std::vector<float>& x,
                         const elimination_findings& findings);
 accuracy check_accuracy(const elimination_record& record);
 
 // The inverse of `a` (n x n, row-major) by Gauss-Jordan elimination with partial pivoting
 // in double precision; empty when a pivot is exactly zero.
-std::optional<std::vector<double>> double_inverse(std::size_t n, const std::vector<float>& a);
+std::optional<std::vector<double>> double_inverse(std::size_t order, const std::vector<float>& a);
 
 bool trustworthy(const accuracy& result);
 // One plain sentence: why the inverse must not be trusted, or how far it can be; A.X

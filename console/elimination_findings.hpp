@@ -51,7 +51,7 @@ struct elimination_findings {
 };
 
 // A fresh account of the matrix [A | I] as loaded (N x 2N, row-major).
-elimination_findings findings_at_start(std::uint32_t n, const std::vector<float>& loaded);
+elimination_findings findings_at_start(std::uint32_t order, const std::vector<float>& loaded);
 // Adds what one pass did.
 void note_pass(elimination_findings& findings, const pass_record& pass);
 // Adds what the normalisation did: every row of `before` divided by its divisor gave `after`.

@@ -9,13 +9,13 @@ std::vector<float> entries_of(const working_matrix& m)
 }
 
 // Columns first .. first + n - 1 of every row of an n x 2n matrix.
-std::vector<float> half_of(const std::vector<float>& entries, std::uint32_t n, std::uint32_t first)
+std::vector<float> half_of(const std::vector<float>& entries, std::uint32_t order, std::uint32_t first)
 {
     std::vector<float> half;
-    half.reserve(std::size_t{n} * n);
-    for (std::size_t r = 0; r < n; ++r)
-        half.insert(half.end(), entries.begin() + static_cast<std::ptrdiff_t>(r * 2 * n + first),
-                    entries.begin() + static_cast<std::ptrdiff_t>(r * 2 * n + first + n));
+    half.reserve(std::size_t{order} * order);
+    for (std::size_t r = 0; r < order; ++r)
+        half.insert(half.end(), entries.begin() + static_cast<std::ptrdiff_t>(r * 2 * order + first),
+                    entries.begin() + static_cast<std::ptrdiff_t>(r * 2 * order + first + order));
     return half;
 }
 

@@ -51,9 +51,9 @@ std::string factor_text(float factor)
     return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, factor).ptr);
 }
 
-std::string place_text(std::size_t place, std::uint32_t n)
+std::string place_text(std::size_t place, std::uint32_t order)
 {
-    return "(" + std::to_string(place / (2 * n) + 1) + ", " + std::to_string(place % (2 * n) + 1) + ")";
+    return "(" + std::to_string(place / (2 * order) + 1) + ", " + std::to_string(place % (2 * order) + 1) + ")";
 }
 
 std::string pad_left(const std::string& text, std::size_t width)
@@ -105,7 +105,7 @@ std::string layout(const table& t, const explain_style& style)
     return out;
 }
 
-std::vector<mark> marks_of(const pass_record& pass, std::uint32_t n)
+std::vector<mark> marks_of(const pass_record& pass, std::uint32_t order)
 {
     std::vector<mark> marks(pass.after.size(), mark::plain);
     for (std::size_t i = 0; i < marks.size(); ++i)
@@ -113,7 +113,7 @@ std::vector<mark> marks_of(const pass_record& pass, std::uint32_t n)
             marks[i] = mark::changed;
     for (const std::size_t place : pass.zeroed)
         marks[place] = mark::zeroed;
-    marks[std::size_t{pass.pivot} * 2 * n + pass.pivot] = mark::pivot;
+    marks[std::size_t{pass.pivot} * 2 * order + pass.pivot] = mark::pivot;
     return marks;
 }
 
@@ -124,14 +124,14 @@ std::string pass_heading(const pass_record& pass)
            std::to_string(pass.pivot + 1) + ")";
 }
 
-std::string zeroed_line(const pass_record& pass, std::uint32_t n)
+std::string zeroed_line(const pass_record& pass, std::uint32_t order)
 {
     constexpr std::size_t listed = 8;
     const std::size_t count = pass.zeroed.size();
     std::string line = "  " + std::to_string(count) + (count == 1 ? " entry" : " entries") +
                        " below 1e-6 set to 0:";
     for (std::size_t i = 0; i < std::min(count, listed); ++i)
-        line += (i ? ", " : " ") + place_text(pass.zeroed[i], n);
+        line += (i ? ", " : " ") + place_text(pass.zeroed[i], order);
     if (count > listed)
         line += " and " + std::to_string(count - listed) + " more";
     return line;
@@ -144,7 +144,7 @@ explain_style explain_style_for(std::FILE* out, bool unicode)
     return {is_terminal(out) && colour_wanted(), unicode};
 }
 
-std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t n, const explain_style& style)
+std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t order, const explain_style& style)
 {
     std::vector<std::string> lines;
     if (pass.repair) {
@@ -157,7 +157,7 @@ std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t 
         lines.push_back("  row " + std::to_string(op.target + 1) + " += " + factor_text(op.factor) + " " +
                         times_sign(style) + " row " + std::to_string(op.source + 1));
     if (!pass.zeroed.empty())
-        lines.push_back(zeroed_line(pass, n));
+        lines.push_back(zeroed_line(pass, order));
     return lines;
 }
 
@@ -188,35 +188,35 @@ void explain_view::emit(const std::string& text)
         failed_ = true;
 }
 
-void explain_view::show_start(std::uint32_t n, const std::vector<float>& loaded)
+void explain_view::show_start(std::uint32_t order, const std::vector<float>& loaded)
 {
     started_ = true;
-    emit("start: [A | I], A as read\n" + layout({n, 2 * n, n, loaded, {}}, style_) + "\n");
+    emit("start: [A | I], A as read\n" + layout({order, 2 * order, order, loaded, {}}, style_) + "\n");
 }
 
-void explain_view::show_pass(std::uint32_t n, const pass_record& pass)
+void explain_view::show_pass(std::uint32_t order, const pass_record& pass)
 {
     if (!started_)
-        show_start(n, pass.before);
+        show_start(order, pass.before);
     std::string text = painted(pass_heading(pass), "\x1b[1m", style_) + "\n";
-    for (const std::string& line : operation_lines(pass, n, style_))
+    for (const std::string& line : operation_lines(pass, order, style_))
         text += line + "\n";
     const std::size_t labelled = pass.repair ? pass.pivot : SIZE_MAX;
-    text += layout({n, 2 * n, n, pass.after, marks_of(pass, n), labelled}, style_) + "\n";
+    text += layout({order, 2 * order, order, pass.after, marks_of(pass, order), labelled}, style_) + "\n";
     emit(text);
 }
 
 void explain_view::show_end(const elimination_record& record)
 {
-    const std::uint32_t n = record.order();
+    const std::uint32_t order = record.order();
     if (!started_)
-        show_start(n, record.loaded());
+        show_start(order, record.loaded());
     std::string text = "normalisation: every row divided by its diagonal entry\n";
     for (std::size_t r = 0; r < record.divisors().size(); ++r)
         text += "  row " + std::to_string(r + 1) + " " + (style_.unicode ? "\u00F7" : "/") + " " +
                 entry_text(record.divisors()[r]) + "\n";
     const std::vector<float> inverse = record.inverse();
-    text += "\ninverse X\n" + layout({n, n, 0, inverse, {}}, style_) + "\n";
+    text += "\ninverse X\n" + layout({order, order, 0, inverse, {}}, style_) + "\n";
     for (const std::string& line : accuracy_lines(check_accuracy(record), style_))
         text += line + "\n";
     emit(text);

@@ -23,7 +23,7 @@ struct explain_style {
 explain_style explain_style_for(std::FILE* out, bool unicode);
 
 // The lines that say what a pass did, each one operation, indented, without line ends.
-std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t n, const explain_style& style);
+std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t order, const explain_style& style);
 
 // The lines of the accuracy check.
 std::vector<std::string> accuracy_lines(const accuracy& result, const explain_style& style);
@@ -32,13 +32,13 @@ class explain_view {
 public:
     explain_view(std::FILE* out, explain_style style) : out_(out), style_(style) {}
 
-    void show_pass(std::uint32_t n, const pass_record& pass);
+    void show_pass(std::uint32_t order, const pass_record& pass);
     // The start when no pass showed it, the normalisation, the inverse and the check.
     void show_end(const elimination_record& record);
     bool output_failed() const { return failed_; }
 
 private:
-    void show_start(std::uint32_t n, const std::vector<float>& loaded);
+    void show_start(std::uint32_t order, const std::vector<float>& loaded);
     void emit(const std::string& text);
 
     std::FILE* out_;

@@ -49,11 +49,11 @@ std::string json_texts(const std::vector<float>& values)
 // The entries whose text the pass changed, as runs along a row: row, first column, and
 // the texts of the run joined by blanks. The rows a pass changes change in long stretches,
 // so this keeps a place per run instead of per entry.
-std::string changed_runs(const pass_record& pass, std::uint32_t n)
+std::string changed_runs(const pass_record& pass, std::uint32_t order)
 {
     std::string out = "[";
-    const std::size_t width = 2 * std::size_t{n};
-    for (std::size_t r = 0; r < n; ++r) {
+    const std::size_t width = 2 * std::size_t{order};
+    for (std::size_t r = 0; r < order; ++r) {
         for (std::size_t c = 0; c < width;) {
             std::string run;
             const std::size_t first = c;
@@ -94,16 +94,16 @@ std::string unindented(const std::string& line) { return json_string(line.substr
 
 } // namespace
 
-void html_page::add_pass(std::uint32_t n, const pass_record& pass)
+void html_page::add_pass(std::uint32_t order, const pass_record& pass)
 {
     const explain_style plain{false, true};
     if (!steps_.empty())
         steps_ += ",\n";
     steps_ += "{\"h\":" + json_string(pass_heading(pass)) +
-              ",\"o\":" + json_array(operation_lines(pass, n, plain), unindented) +
+              ",\"o\":" + json_array(operation_lines(pass, order, plain), unindented) +
               ",\"p\":" + std::to_string(pass.pivot) + ",\"r\":" + (pass.repair ? "true" : "false") +
               ",\"z\":" + json_array(pass.zeroed, [](std::size_t z) { return std::to_string(z); }) +
-              ",\"d\":" + changed_runs(pass, n) + "}";
+              ",\"d\":" + changed_runs(pass, order) + "}";
 }
 
 std::string html_page::finish(const elimination_record& record) const

@@ -20,7 +20,7 @@ inline constexpr std::int32_t largest_html_order = 120;
 
 class html_page {
 public:
-    void add_pass(std::uint32_t n, const pass_record& pass);
+    void add_pass(std::uint32_t order, const pass_record& pass);
     // The whole page, once the run is over.
     std::string finish(const elimination_record& record) const;
 

@@ -18,19 +18,19 @@ order_reading read_dimension()
 
 entries_reading read_entries()
 {
-    const auto n = static_cast<std::size_t>(dimension);
-    matrix.resize(n, 2 * n);
+    const auto order = static_cast<std::size_t>(dimension);
+    matrix.resize(order, 2 * order);
     entries_reading reading;
-    reading.wanted = std::uint64_t{n} * n;
+    reading.wanted = std::uint64_t{order} * order;
     // One variable for all entries: an entry that fails to read repeats the last one read.
     float entry = 0.0f;
-    for (std::size_t r = 0; r < n; ++r) {
+    for (std::size_t r = 0; r < order; ++r) {
         row_buffer.clear();
-        for (std::size_t c = 0; c < n; ++c) {
+        for (std::size_t c = 0; c < order; ++c) {
             reading.read += in_file.extract(entry) ? 1 : 0;
             row_buffer.push_back(entry);
         }
-        for (std::size_t c = 0; c < n; ++c)
+        for (std::size_t c = 0; c < order; ++c)
             row_buffer.push_back(c == r ? 1.0f : 0.0f);
         std::copy(row_buffer.begin(), row_buffer.end(), matrix.row(r));
     }
