@@ -11,11 +11,12 @@
 
 namespace torvane {
 
-// "内存不足，无法完成计算。"
+namespace {
+
+// What the result box shows when a computation needs more memory than there is for
+// reading the input boxes: "内存不足，无法完成计算。"
 const char* const out_of_memory_text =
     "\xC4\xDA\xB4\xE6\xB2\xBB\xD7\xE3\xA3\xAC\xCE\xDE\xB7\xA8\xCD\xEA\xB3\xC9\xBC\xC6\xCB\xE3\xA1\xA3";
-
-namespace {
 
 // "计算中发生意外错误，未显示报告。"
 const char* const unexpected_error_text = "\xbc\xc6\xcb\xe3\xd6\xd0\xb7\xa2\xc9\xfa\xd2\xe2\xcd\xe2\xb4\xed\xce\xf3"
@@ -133,21 +134,16 @@ INT_PTR CALLBACK main_dialog_proc(HWND window, UINT message, WPARAM wparam, LPAR
     }
 }
 
-POINT centred_origin(int client_width, int client_height, int screen_width, int screen_height)
-{
-    // C++ integer division truncates toward zero: (1024 - 1027) / 2 is -1.
-    return POINT{(screen_width - client_width) / 2, (screen_height - client_height) / 2};
-}
-
 // The client size stands for the window size, so the window sits half its frame right of
-// and below the exact middle.
+// and below the exact middle. The divisions truncate toward zero: a client 3 pixels wider
+// than the screen gives x = -1.
 void center_window(HWND window)
 {
     RECT client{};
     GetClientRect(window, &client);
-    const POINT origin =
-        centred_origin(client.right, client.bottom, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    SetWindowPos(window, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - client.right) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - client.bottom) / 2;
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 } // namespace torvane

@@ -14,13 +14,4 @@ INT_PTR CALLBACK main_dialog_proc(HWND window, UINT message, WPARAM wparam, LPAR
 // primary screen; size and z-order stay.
 void center_window(HWND window);
 
-// The outer top-left corner center_window gives a window with a client area of
-// client_width x client_height on a screen_width x screen_height screen. The divisions
-// truncate toward zero, so a client 3 pixels wider than the screen gives x = -1.
-POINT centred_origin(int client_width, int client_height, int screen_width, int screen_height);
-
-// What the procedure puts into the result box when a computation needs more memory than
-// there is for reading the input boxes (GBK).
-extern const char* const out_of_memory_text;
-
 } // namespace torvane

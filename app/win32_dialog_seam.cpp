@@ -10,9 +10,12 @@
 #include <new>
 
 namespace torvane {
+namespace {
 
-// The box's text is taken as UTF-16 and written in GBK, the code page of "mat.data" and
-// of the report, so the file holds the same bytes whatever the system's code page is.
+// The text of one edit box of main_dialog, copied through a zero-filled GlobalAlloc block
+// (std::bad_alloc when it cannot be had). It is taken as UTF-16 and written in GBK, the
+// code page of "mat.data" and of the report, so the file holds the same bytes whatever the
+// system's code page is.
 std::string dialog_box_text(int id)
 {
     HWND box = GetDlgItem(main_dialog, id);
@@ -34,6 +37,8 @@ std::string dialog_box_text(int id)
     GlobalFree(buffer);
     return text;
 }
+
+} // namespace
 
 void set_result_box_text(const std::string& gbk) noexcept
 {

@@ -15,10 +15,6 @@ public:
     void set_result_text(report_source& report) override;
 };
 
-// The text of one edit box of main_dialog in GBK, copied through a zero-filled GlobalAlloc
-// block. Throws std::bad_alloc when the block cannot be had.
-std::string dialog_box_text(int id);
-
 // Puts a GBK text (the report, or a message) into the result box as UTF-16, so that it
 // reads right whatever the system's code page is.
 void set_result_box_text(const std::string& gbk) noexcept;

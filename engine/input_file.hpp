@@ -40,8 +40,6 @@ public:
     // Closing a stream that is not open fails and sets the error state.
     void close();
 
-    bool is_open() const { return open_; }
-    bool fail() const { return failed_; }
     void clear()
     {
         failed_ = false;

@@ -47,10 +47,8 @@ public:
     // give up on a file after a failure.
     void discard();
 
-    bool is_open() const { return file_ != nullptr; }
     // errno of the last open that failed, so a message can give the system's reason.
     int open_error() const { return open_error_; }
-    bool fail() const { return failed_; }
     void clear() { failed_ = false; }
 
     void write(std::string_view bytes);
