@@ -10,6 +10,11 @@
 #include "test_support.hpp"
 
 #include <chrono>
+#include <filesystem>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace torvane::testing {
 namespace {
@@ -110,6 +115,43 @@ INSTANTIATE_TEST_SUITE_P(orders, huge_order,
                                            huge_order_case{100000, run_failure::too_large_for_memory},
                                            huge_order_case{20000, run_failure::too_large_for_disk},
                                            huge_order_case{5000, run_failure::too_large_for_disk}));
+
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+std::size_t threads_in_this_process()
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                                  std::filesystem::directory_iterator()));
+}
+
+std::size_t heap_bytes_in_use()
+{
+    const struct mallinfo2 heap = mallinfo2();
+    return heap.uordblks + heap.hblkhd;
+}
+
+class run_resources : public in_scratch_directory {};
+
+// What a run takes to write its step blocks fast (the texts of every entry, the helper
+// thread, the writer thread) goes with it: a dialog left open between presses holds none
+// of it. What stays is the engine's own state: the matrix of the last run.
+TEST_F(run_resources, a_run_leaves_no_thread_and_no_text_cache_behind)
+{
+    scripted_dialog dialog(example().dimension, example().data);
+    ASSERT_EQ(compute_run(dialog).outcome, run_outcome::completed);  // the report's buffer is taken once
+    const std::size_t threads_before = threads_in_this_process();
+    const std::size_t heap_before = heap_bytes_in_use();
+
+    const report_case& large = report_case_named("two_threads_order_100");
+    dialog.dimension = large.dimension;
+    dialog.data = large.data;
+    ASSERT_EQ(compute_run(dialog).outcome, run_outcome::completed);
+    std::string().swap(dialog.result);
+
+    EXPECT_EQ(threads_in_this_process(), threads_before);
+    const std::size_t matrix_bytes_kept = 100 * 200 * sizeof(float);
+    EXPECT_LT(heap_bytes_in_use(), heap_before + 2 * matrix_bytes_kept);
+}
+#endif
 
 // Every value of the identity's report is one character, the shortest there is: only the
 // digits of the step numbers, 1 to 4, are beyond the disk check's lower bound.
