@@ -136,9 +136,10 @@ class run_resources : public in_scratch_directory {};
 // of it. What stays is the engine's own state: the matrix of the last run.
 TEST_F(run_resources, a_run_leaves_no_thread_and_no_text_cache_behind)
 {
+    const std::size_t threads_before = threads_in_this_process();
     scripted_dialog dialog(example().dimension, example().data);
     ASSERT_EQ(compute_run(dialog).outcome, run_outcome::completed);  // the report's buffer is taken once
-    const std::size_t threads_before = threads_in_this_process();
+    EXPECT_EQ(threads_in_this_process(), threads_before);
     const std::size_t heap_before = heap_bytes_in_use();
 
     const report_case& large = report_case_named("two_threads_order_100");
