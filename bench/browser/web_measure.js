@@ -8,7 +8,7 @@ const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { launchChromium } = require('./chromium.js');
+const { launchChromium } = require('../../tests/browser/chromium.js');
 
 const [pageFile, program, ...orders] = process.argv.slice(2);
 const torvane = path.resolve(program);
