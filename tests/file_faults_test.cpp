@@ -224,8 +224,7 @@ bool finished_or_could_not_give_up_root(int status)
 
 // The rows that rest on permissions run in a child process that makes the fault, gives up
 // root and runs, killed should it hang. The child is this program started afresh (gtest's
-// "threadsafe" death-test style), not a fork: a fork would lack the helper thread the
-// engine keeps once a run has started it, and wait for it for ever.
+// "threadsafe" death-test style): it gives up root before anything else runs in it.
 TEST_P(file_fault, gives_its_message_shows_nothing_and_the_next_run_works)
 {
     const fault_case& c = GetParam();
