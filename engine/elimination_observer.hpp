@@ -18,6 +18,11 @@ class elimination_observer {
 public:
     virtual ~elimination_observer() = default;
 
+    // Asked once the order is known, before the first pass: a watcher that will not follow
+    // this run (its view cannot show the order, say) is told nothing, and the run goes as
+    // a plain one.
+    virtual bool follows_this_run() const { return true; }
+
     // Before the first pass: the matrix [A | I] as loaded.
     virtual void elimination_started(const working_matrix& loaded) = 0;
     // The pivot of row `pivot_row` was tiny (`tiny_pivot`), so row `added_row` is about

@@ -50,7 +50,11 @@ public:
     step_writer(const step_writer&) = delete;
     step_writer& operator=(const step_writer&) = delete;
 
-    elimination_observer* watcher() const { return settings_.watcher; }
+    // The run's watcher, or null when there is none or it does not follow this run.
+    elimination_observer* watcher() const
+    {
+        return settings_.watcher && settings_.watcher->follows_this_run() ? settings_.watcher : nullptr;
+    }
 
     // Applies `update` (when given) to every row, the row `source_row` last, as every
     // other row reads it as the last pass left it; sets the tiny entries to zero; counts

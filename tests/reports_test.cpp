@@ -20,6 +20,7 @@ namespace torvane::testing {
 namespace {
 
 class corpus_run : public in_scratch_directory, public ::testing::WithParamInterface<report_case> {};
+class watched_run : public in_scratch_directory {};
 
 // Each case follows a run of the example (order 2), whose order must not carry over. An
 // input without a positive order computes nothing and leaves the result box as it was.
@@ -66,6 +67,30 @@ TEST_P(corpus_run, shows_and_writes_the_expected_report_and_saves_the_texts)
             EXPECT_EQ(read_file("mat.result"), "");
         }
     }
+}
+
+// A watcher that will not follow a run (a view that cannot show its order) is told nothing.
+class watcher_not_following final : public elimination_observer {
+public:
+    bool follows_this_run() const override { return false; }
+    void elimination_started(const working_matrix&) override { ++calls; }
+    void pivot_repaired(std::uint32_t, std::uint32_t, float) override { ++calls; }
+    void rows_combined(std::uint32_t, std::uint32_t, float) override { ++calls; }
+    void tiny_entries_zeroed(const std::vector<std::size_t>&) override { ++calls; }
+    void pass_ended(std::int32_t, pass_phase, std::uint32_t, const working_matrix&) override { ++calls; }
+    void row_normalized(std::uint32_t, float) override { ++calls; }
+    void elimination_finished(const working_matrix&) override { ++calls; }
+    int calls = 0;
+};
+
+TEST_F(watched_run, a_watcher_that_does_not_follow_the_run_is_told_nothing)
+{
+    watcher_not_following watcher;
+    run_options options;
+    options.watcher = &watcher;
+    scripted_dialog dialog("3", "0 1 2  0 3 4  5 6 8");
+    ASSERT_EQ(compute_run(dialog, options).outcome, run_outcome::completed);
+    EXPECT_EQ(watcher.calls, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(reports, corpus_run, ::testing::ValuesIn(report_cases()),

@@ -45,8 +45,8 @@ constexpr std::int32_t largest_page_order = 300;
 
 // The press's box texts. Once the run has read N and taken it, the worker makes room for
 // the report, and the step view, when asked for and the order allows it, starts: the seam
-// is the run's watcher then, and passes what it is told on to the view's record, once
-// there is one.
+// is the run's watcher, and follows the run, passing what it is told on to the view's
+// record, only when that record was made.
 class page_seam final : public front_end, public elimination_observer {
 public:
     page_seam(std::string dimension, std::string data, bool with_working)
@@ -67,41 +67,23 @@ public:
                 [this](const pass_record& pass) { page_.add_pass(record_->order(), pass); });
     }
 
-    void elimination_started(const working_matrix& loaded) override
-    {
-        if (record_)
-            record_->elimination_started(loaded);
-    }
+    bool follows_this_run() const override { return record_ != nullptr; }
+    void elimination_started(const working_matrix& loaded) override { record_->elimination_started(loaded); }
     void pivot_repaired(std::uint32_t pivot_row, std::uint32_t added_row, float tiny_pivot) override
     {
-        if (record_)
-            record_->pivot_repaired(pivot_row, added_row, tiny_pivot);
+        record_->pivot_repaired(pivot_row, added_row, tiny_pivot);
     }
     void rows_combined(std::uint32_t target, std::uint32_t source, float factor) override
     {
-        if (record_)
-            record_->rows_combined(target, source, factor);
+        record_->rows_combined(target, source, factor);
     }
-    void tiny_entries_zeroed(const std::vector<std::size_t>& places) override
-    {
-        if (record_)
-            record_->tiny_entries_zeroed(places);
-    }
+    void tiny_entries_zeroed(const std::vector<std::size_t>& places) override { record_->tiny_entries_zeroed(places); }
     void pass_ended(std::int32_t step, pass_phase phase, std::uint32_t pivot, const working_matrix& result) override
     {
-        if (record_)
-            record_->pass_ended(step, phase, pivot, result);
+        record_->pass_ended(step, phase, pivot, result);
     }
-    void row_normalized(std::uint32_t row, float divisor) override
-    {
-        if (record_)
-            record_->row_normalized(row, divisor);
-    }
-    void elimination_finished(const working_matrix& result) override
-    {
-        if (record_)
-            record_->elimination_finished(result);
-    }
+    void row_normalized(std::uint32_t row, float divisor) override { record_->row_normalized(row, divisor); }
+    void elimination_finished(const working_matrix& result) override { record_->elimination_finished(result); }
 
     bool with_working() const { return with_working_; }
 
