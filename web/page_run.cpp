@@ -9,7 +9,6 @@
 #include "elimination_record.hpp"
 #include "html_view.hpp"
 #include "run_messages.hpp"
-#include "state.hpp"
 
 #include <emscripten.h>
 
