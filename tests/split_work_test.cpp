@@ -75,9 +75,9 @@ TEST_P(two_parts, run_once_each_and_pass_their_exception_on)
         EXPECT_EQ(ran_on[0], std::this_thread::get_id());
         const bool shared = helper != use::never && std::thread::hardware_concurrency() >= 2;
         EXPECT_EQ(ran_on[1] != ran_on[0], shared);
-        int later = 0;
-        threads.run_in_two_parts([&](int) { ++later; });
-        EXPECT_EQ(later, 2);
+        std::atomic<int> later{0};
+        threads.run_in_two_parts([&](int) { later.fetch_add(1); });
+        EXPECT_EQ(later.load(), 2);
     }
 }
 
