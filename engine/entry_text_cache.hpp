@@ -25,8 +25,8 @@ public:
     // Sizes the cache for `rows` rows of `columns` entries whose lines take at most
     // `line_capacity` bytes; turns the cache off when it would take more than `budget`
     // bytes or cannot be allocated. True when the texts are not known yet (a new size):
-    // the next refresh of every row must then be done with `all`. A text depends only on
-    // its entry's bits, so a cache already of this size stays valid from run to run.
+    // the next refresh of every row must then be done with `all`. A cache already of this
+    // size keeps its texts: the step writer prepares it before every step block.
     bool prepare(std::size_t rows, std::size_t columns, std::size_t line_capacity, std::size_t budget = default_budget);
     bool enabled() const { return enabled_; }
 
