@@ -22,7 +22,7 @@ namespace {
 // One press: what the front end asked for, and the helper thread the run's steps and its
 // read-back share. Lives exactly as long as the run.
 struct press {
-    press(const run_options& run_options, front_end& front_end) : options(run_options), seam(front_end) {}
+    press(const run_options& given_options, front_end& given_seam) : options(given_options), seam(given_seam) {}
     const run_options& options;
     front_end& seam;
     two_threads threads;
