@@ -22,22 +22,6 @@ protected:
 // The 3 x 3 example whose first pivot is repaired with the last row.
 const std::string example_arguments = "--dimension 3 --data '0 1 2  0 3 4  5 6 8'";
 
-TEST_F(views, leave_the_same_files_as_the_plain_run)
-{
-    ASSERT_EQ(run("TORVANE --raw " + example_arguments).status, 0);
-    const std::string report = read_file("mat.result");
-    const std::string data = read_file("mat.data");
-    for (const std::string view : {"--explain", "--html page.html"}) {
-        std::filesystem::remove("mat.result");
-        std::filesystem::remove("mat.data");
-        const finished f = run("TORVANE " + view + " " + example_arguments);
-        EXPECT_EQ(f.status, 0) << view << ": " << f.err;
-        EXPECT_EQ(read_file("mat.result"), report) << view;
-        EXPECT_EQ(read_file("mat.data"), data) << view;
-    }
-    EXPECT_NE(read_file("page.html").find("Step 4: backward, pivot row 2"), std::string::npos);
-}
-
 // The run reads the order and stops there, as it does for an order too large for memory:
 // no report, no page, and a page that was there before is left as it was.
 TEST_F(views, page_too_large_is_refused_and_no_page_written)
