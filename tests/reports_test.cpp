@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(orders, huge_order,
                                            huge_order_case{20000, run_failure::too_large_for_disk},
                                            huge_order_case{5000, run_failure::too_large_for_disk}));
 
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // which run threads of their own
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)  // a sanitizer has its own heap and threads
 std::size_t threads_in_this_process()
 {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
