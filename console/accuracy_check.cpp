@@ -1,128 +1,169 @@
 #include "accuracy_check.hpp"
 
 #include "arithmetic.hpp"
+#include "correct_digits.hpp"
 #include "elimination_record.hpp"
+#include "exact_inverse.hpp"
+#include "float_reruns.hpp"
+#include "format_value.hpp"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <utility>
 
 namespace torvane {
 namespace {
 
-// Correct decimal digits for a relative (or absolute) error, from 0 to float_digits,
-// rounded down to tenths so that the figure shown is the figure judged.
-double digits_for(double error)
-{
-    if (std::isnan(error))
-        return 0;
-    const double digits = error == 0 ? float_digits : std::clamp(-std::log10(error), 0.0, float_digits);
-    return std::max(0.0, std::floor(digits * 10 + 1e-9) / 10);
-}
-
-template <class T> double infinity_norm(std::size_t order, const std::vector<T>& m)
-{
-    double norm = 0;
-    for (std::size_t i = 0; i < order; ++i) {
-        double row = 0;
-        for (std::size_t j = 0; j < order; ++j)
-            row += std::fabs(static_cast<double>(m[i * order + j]));
-        norm = std::max(norm, row);
-    }
-    return norm;
-}
-
-// max |A.X - I|, and the digits to which every entry of A.X - I cancels against the sum of
-// |products| that made it: an X right to d digits in every entry leaves at most 10^-d there.
-void measure_residual(std::size_t order, const std::vector<float>& a, const std::vector<float>& x, accuracy& result)
+// max |A.X - I|. Each product of two floats is exact in double; the sum is compensated
+// (Neumaier), so cancellation does not hide the residual's leading digits.
+double residual_of(std::size_t order, const std::vector<float>& a, const std::vector<float>& x)
 {
     double worst = 0;
-    double worst_ratio = 0;
     for (std::size_t i = 0; i < order; ++i)
         for (std::size_t j = 0; j < order; ++j) {
             double sum = i == j ? -1.0 : 0.0;
-            double terms = 0;
+            double lost = 0;
             for (std::size_t k = 0; k < order; ++k) {
                 const double product = static_cast<double>(a[i * order + k]) * static_cast<double>(x[k * order + j]);
-                sum += product;
-                terms += std::fabs(product);
+                const double next = sum + product;
+                lost += std::fabs(sum) >= std::fabs(product) ? (sum - next) + product : (product - next) + sum;
+                sum = next;
             }
+            const double total = std::fabs(sum + lost);
             // A nan must not hide behind max(): it makes the residual nan.
-            if (!(std::fabs(sum) <= worst))
-                worst = std::fabs(sum);
-            const double ratio = sum == 0 ? 0 : terms > 0 ? std::fabs(sum) / terms : 1;
-            if (!(ratio <= worst_ratio))
-                worst_ratio = ratio;
+            if (!(total <= worst))
+                worst = total;
         }
-    result.residual = worst;
-    result.residual_digits = digits_for(worst_ratio);
+    return worst;
 }
 
-// For every entry of Y: how far it may be from the true inverse, |Y| |A.Y - I| to first
-// order, with A.Y - I summed in long double and its own rounding bound added; and
-// (|Y| |A| |Y|), the size of the terms the entry is made of.
-struct reference_bounds {
-    std::vector<double> uncertainty;
-    std::vector<double> terms;
-};
-
-reference_bounds bounds_of(std::size_t order, const std::vector<float>& a, const std::vector<double>& y)
+std::string printed_text(float value)
 {
-    const double rounding = static_cast<double>(order) * static_cast<double>(std::numeric_limits<long double>::epsilon());
-    std::vector<double> error(order * order);     // |A.Y - I| plus its rounding bound
-    std::vector<double> products(order * order);  // |A| |Y|
-    for (std::size_t i = 0; i < order; ++i)
-        for (std::size_t j = 0; j < order; ++j) {
-            long double sum = i == j ? -1.0L : 0.0L;
-            double size = 0;
-            for (std::size_t k = 0; k < order; ++k) {
-                sum += static_cast<long double>(a[i * order + k]) * static_cast<long double>(y[k * order + j]);
-                size += std::fabs(static_cast<double>(a[i * order + k]) * y[k * order + j]);
-            }
-            error[i * order + j] = std::fabs(static_cast<double>(sum)) + rounding * size;
-            products[i * order + j] = size;
-        }
-    reference_bounds bounds{std::vector<double>(order * order, 0.0), std::vector<double>(order * order, 0.0)};
-    for (std::size_t i = 0; i < order; ++i)
-        for (std::size_t k = 0; k < order; ++k) {
-            const double yik = std::fabs(y[i * order + k]);
-            for (std::size_t j = 0; j < order; ++j) {
-                bounds.uncertainty[i * order + j] += yik * error[k * order + j];
-                bounds.terms[i * order + j] += yik * products[k * order + j];
-            }
-        }
-    return bounds;
+    char buffer[max_value_chars + value_scratch_chars];
+    return std::string(buffer, format_value(value, buffer));
 }
 
-// Every entry of X against Y: relative to Y's entry, or absolute where that entry is 0 as
-// far as double precision can tell. Y's own uncertainty counts against X, so no digit is
-// claimed that the reference cannot vouch for. Also collects the entries of X that are 0
-// where the true value is not, and that the 1e-6 rule set to 0 or would have.
-constexpr double reference_margin = 4;
+std::string three_digits(const exact_fraction& value) { return significant_text(value.numerator, value.denominator, 3); }
 
-void compare_with(std::size_t order, const std::vector<float>& x, const std::vector<double>& y,
-                  const reference_bounds& bounds, accuracy& result)
+// The exact entry as a double, for the sizes the causes compare; 0 or inf past its range.
+double approximately(const exact_fraction& value)
 {
-    result.correct_digits = float_digits;
-    for (std::size_t i = 0; i < order * order; ++i) {
-        const double u = bounds.uncertainty[i];
-        // The bound is of first order and can be met exactly, so it is taken with room to spare.
-        const bool true_zero = !(std::fabs(y[i]) > reference_margin * u);
-        const double error = std::fabs(x[i] - y[i]) + u;
-        const double digits = std::isfinite(x[i]) ? digits_for(true_zero ? error : error / std::fabs(y[i])) : 0;
-        // Below 1e-6 the true value could not have survived the rule, however it was reached.
-        const bool wiped_out = result.findings.inverse_zeroed[i] || std::fabs(y[i]) < tiny_threshold;
-        if (x[i] == 0 && !true_zero && wiped_out)
-            result.zeroed.push_back({i / order, i % order, y[i]});
-        if (digits < result.correct_digits) {
-            result.correct_digits = digits;
-            result.worst_row = i / order;
-            result.worst_column = i % order;
-            result.worst_true_value = y[i];
-            result.worst_entry_condition =
-                true_zero ? std::numeric_limits<double>::infinity() : bounds.terms[i] / std::fabs(y[i]);
+    if (value.numerator == 0)
+        return 0;
+    const double magnitude = std::pow(10.0, log10_of(value.numerator) - log10_of(value.denominator));
+    return value.numerator < 0 ? -magnitude : magnitude;
+}
+
+// ||A||_inf ||A^-1||_inf, exactly, from the whole numbers of A's entries and of A^-1.
+exact_fraction exact_condition(std::size_t order, const std::vector<float>& a, const exact_inverse& inverse)
+{
+    // Every sum over a common power of two: 2^lowest for A, 2^lowest_shift / |det| for A^-1.
+    std::int32_t lowest = 0;
+    for (const float v : a)
+        if (v != 0)
+            lowest = std::min(lowest, exact_value(v).exponent);
+    big_int largest_a = 0;
+    for (std::size_t i = 0; i < order; ++i) {
+        big_int row = 0;
+        for (std::size_t j = 0; j < order; ++j)
+            if (const float v = a[i * order + j]; v != 0) {
+                const binary_fraction f = exact_value(v);
+                row += abs(f.numerator) << (f.exponent - lowest);
+            }
+        largest_a = std::max(largest_a, row);
+    }
+    const std::int32_t lowest_shift = *std::min_element(inverse.row_shift.begin(), inverse.row_shift.end());
+    big_int largest_inverse = 0;
+    for (std::size_t i = 0; i < order; ++i) {
+        big_int row = 0;
+        for (std::size_t j = 0; j < order; ++j)
+            row += abs(inverse.adjugate[i * order + j]) << (inverse.row_shift[j] - lowest_shift);
+        largest_inverse = std::max(largest_inverse, row);
+    }
+    big_int numerator = largest_a * largest_inverse;
+    big_int denominator = abs(inverse.determinant);
+    const std::int32_t power = lowest + lowest_shift;
+    if (power >= 0)
+        numerator <<= power;
+    else
+        denominator <<= -power;
+    return {numerator, denominator};
+}
+
+// (|Y| |A| |Y|)(i, j) / |Y(i, j)|: the size of the terms entry (i, j) of A^-1 is made of.
+double entry_condition(const std::vector<float>& a, const exact_inverse& inverse, std::size_t i, std::size_t j)
+{
+    const std::size_t n = inverse.order;
+    const double entry = std::fabs(approximately(inverse.entry(i, j)));
+    if (entry == 0)
+        return std::numeric_limits<double>::infinity();
+    std::vector<double> row(n), column(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        row[k] = std::fabs(approximately(inverse.entry(i, k)));
+        column[k] = std::fabs(approximately(inverse.entry(k, j)));
+    }
+    double terms = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        for (std::size_t l = 0; l < n; ++l)
+            terms += row[k] * std::fabs(static_cast<double>(a[k * n + l])) * column[l];
+    return terms / entry;
+}
+
+// Whether a float can hold a value near this one: not 0 or inf where the value is not 0.
+bool within_float_range(const exact_fraction& value)
+{
+    const float nearest = nearest_float(value);
+    return std::isfinite(nearest) && (nearest != 0 || value.numerator == 0);
+}
+
+// The worst stored digits of `x` against the exact inverse, over the entries a float can hold.
+double worst_stored_digits(const std::vector<float>& x, const exact_inverse& inverse)
+{
+    double worst = float_digits;
+    for (std::size_t i = 0; i < x.size() && worst > 0; ++i) {
+        const exact_fraction exact = inverse.entry(i / inverse.order, i % inverse.order);
+        if (within_float_range(exact))
+            worst = std::min(worst, std::isfinite(x[i]) ? correct_digits(fraction_of(x[i]), exact, float_digits) : 0.0);
+    }
+    return worst;
+}
+
+void compare_with_exact(const std::vector<float>& x, const exact_inverse& inverse, accuracy& result)
+{
+    const std::size_t n = inverse.order;
+    result.correct_digits = result.stored_digits = float_digits;
+    result.every_entry_exact = true;
+    for (std::size_t i = 0; i < n * n; ++i) {
+        const exact_fraction exact = inverse.entry(i / n, i % n);
+        double printed = 0, stored = 0;
+        if (std::isfinite(x[i])) {
+            const exact_fraction shown = *fraction_of_text(printed_text(x[i]));
+            printed = correct_digits(shown, exact, float_digits);
+            stored = correct_digits(fraction_of(x[i]), exact, float_digits);
+            result.every_entry_exact = result.every_entry_exact && same_value(shown, exact);
+        } else {
+            result.every_entry_exact = false;
         }
+        const bool in_range = within_float_range(exact);
+        // Below 1e-6 no value survives the rule, however it was reached.
+        const bool below_rule = in_range && std::fabs(approximately(exact)) < tiny_threshold;
+        const bool wiped_out = x[i] == 0 && exact.numerator != 0 && (result.findings.inverse_zeroed[i] || below_rule);
+        if (printed < result.correct_digits) {
+            result.worst_out_of_range = !in_range;
+            result.worst_wiped_by_rule = x[i] == 0 && below_rule;
+            result.correct_digits = printed;
+            result.worst_row = i / n;
+            result.worst_column = i % n;
+            result.worst_printed = printed_text(x[i]);
+            result.worst_exact_value = three_digits(exact);
+        }
+        if (stored < result.stored_digits) {
+            result.stored_digits = stored;
+            result.worst_stored_row = i / n;
+            result.worst_stored_column = i % n;
+        }
+        if (wiped_out)
+            result.zeroed.push_back({i / n, i % n, three_digits(exact)});
     }
 }
 
@@ -136,98 +177,80 @@ bool accounts_for(double factor, double digits_lost, std::size_t order)
 
 constexpr double large_growth = 10;
 
-accuracy_cause cause_when_finite(const accuracy& r)
+// Why a finite X lost its digits, from what doing it otherwise gives against the exact inverse.
+accuracy_cause cause_of_lost_digits(accuracy& r, const std::vector<float>& a, const exact_inverse& inverse)
 {
-    const double kept = std::min(r.correct_digits, r.residual_digits);
-    if (kept >= trusted_digits)
-        return accuracy_cause::none;
-    if (!std::isfinite(r.condition))
-        return accuracy_cause::singular;
-    if (!r.zeroed.empty())
-        return accuracy_cause::entries_zeroed;
-    const double lost = float_digits - kept;
+    if (r.worst_out_of_range)
+        return accuracy_cause::out_of_range;
+    r.digits_without_rule = worst_stored_digits(inverse_without_the_rule(r.order, a), inverse);
+    // A true value below 1e-6 is lost to the rule in any run that keeps it.
+    if (r.worst_wiped_by_rule || *r.digits_without_rule >= trusted_digits)
+        return r.zeroed.empty() ? accuracy_cause::working_zeroed : accuracy_cause::entries_zeroed;
+    r.digits_with_exchanges = worst_stored_digits(inverse_with_row_exchanges(r.order, a), inverse);
+    if (*r.digits_with_exchanges >= trusted_digits)
+        return r.findings.growth() >= large_growth ? accuracy_cause::growth : accuracy_cause::no_row_exchanges;
+    const double lost = float_digits - r.correct_digits;
     if (accounts_for(r.condition, lost, r.order))
         return accuracy_cause::ill_conditioned;
-    const double growth = r.findings.growth();
-    if (growth >= large_growth && accounts_for(growth, lost, r.order))
-        return accuracy_cause::growth;
+    r.worst_entry_condition = entry_condition(a, inverse, r.worst_row, r.worst_column);
     if (accounts_for(r.worst_entry_condition, lost, r.order))
         return accuracy_cause::small_entry;
-    return r.findings.zeroings > 0 ? accuracy_cause::working_zeroed : accuracy_cause::rounding;
+    return r.zeroed.empty() ? accuracy_cause::rounding : accuracy_cause::entries_zeroed;
 }
 
-accuracy_cause cause_of(const accuracy& r)
+accuracy_cause cause_of(accuracy& r, const std::vector<float>& a, const exact_inverse* inverse)
 {
     if (!r.findings.loaded_finite)
         return accuracy_cause::input_not_finite;
     // A working that held inf or nan is the cause even when the inverse came out finite
     // (x / inf is 0), unless the inverse is right all the same.
-    if (r.inverse_finite) {
-        const accuracy_cause cause = cause_when_finite(r);
-        if (cause == accuracy_cause::none || !r.findings.first_breakdown)
-            return cause;
-    }
-    if (r.findings.first_breakdown && r.findings.first_breakdown->what == breakdown::kind::overflow)
-        return accuracy_cause::overflow;
-    return accuracy_cause::zero_pivot;
+    if (r.inverse_finite && r.correct_digits >= trusted_digits)
+        return r.exact ? accuracy_cause::none : accuracy_cause::not_proved;
+    if (r.findings.first_breakdown)
+        return r.findings.first_breakdown->what == breakdown::kind::overflow ? accuracy_cause::overflow
+                                                                             : accuracy_cause::zero_pivot;
+    if (!r.inverse_finite)
+        return accuracy_cause::zero_pivot;
+    if (!r.exact)
+        return accuracy_cause::not_proved;
+    if (r.singular)
+        return accuracy_cause::singular;
+    return cause_of_lost_digits(r, a, *inverse);
 }
 
 } // namespace
 
-std::optional<std::vector<double>> double_inverse(std::size_t order, const std::vector<float>& a)
-{
-    const std::size_t width = 2 * order;
-    std::vector<double> m(order * width, 0.0);
-    for (std::size_t i = 0; i < order; ++i) {
-        for (std::size_t j = 0; j < order; ++j)
-            m[i * width + j] = a[i * order + j];
-        m[i * width + order + i] = 1.0;
-    }
-    for (std::size_t j = 0; j < order; ++j) {
-        std::size_t best = j;
-        for (std::size_t i = j + 1; i < order; ++i)
-            if (std::fabs(m[i * width + j]) > std::fabs(m[best * width + j]))
-                best = i;
-        if (!(m[best * width + j] != 0.0))
-            return std::nullopt;
-        for (std::size_t c = 0; c < width; ++c)
-            std::swap(m[j * width + c], m[best * width + c]);
-        const double pivot = m[j * width + j];
-        for (std::size_t c = 0; c < width; ++c)
-            m[j * width + c] /= pivot;
-        for (std::size_t i = 0; i < order; ++i) {
-            const double factor = m[i * width + j];
-            if (i == j || factor == 0.0)
-                continue;
-            for (std::size_t c = 0; c < width; ++c)
-                m[i * width + c] -= factor * m[j * width + c];
-        }
-    }
-    std::vector<double> inverse(order * order);
-    for (std::size_t i = 0; i < order; ++i)
-        for (std::size_t j = 0; j < order; ++j)
-            inverse[i * order + j] = m[i * width + order + j];
-    return inverse;
-}
-
 accuracy check_accuracy(std::size_t order, const std::vector<float>& a, const std::vector<float>& x,
-                        const elimination_findings& findings)
+                        const elimination_findings& findings, double exact_work_limit)
 {
     accuracy result;
     result.order = order;
     result.findings = findings;
     result.findings.inverse_zeroed.resize(order * order, false);
-    measure_residual(order, a, x, result);
+    result.residual = residual_of(order, a, x);
     result.inverse_finite = std::all_of(x.begin(), x.end(), [](float v) { return std::isfinite(v); });
-    const auto reference = findings.loaded_finite ? double_inverse(order, a) : std::nullopt;
-    if (!reference) {
-        result.condition = std::numeric_limits<double>::infinity();
-        result.correct_digits = 0;
-    } else {
-        result.condition = infinity_norm(order, a) * infinity_norm(order, *reference);
-        compare_with(order, x, *reference, bounds_of(order, a, *reference), result);
+    if (!findings.loaded_finite) {
+        result.condition = std::numeric_limits<double>::quiet_NaN();
+        result.condition_text = "nan";
+        return result.cause = cause_of(result, a, nullptr), result;
     }
-    result.cause = cause_of(result);
+    if (exact_inverse_work(order, a) > exact_work_limit) {
+        estimate_accuracy(a, x, result);
+        return result.cause = cause_of(result, a, nullptr), result;
+    }
+    result.exact = true;
+    const exact_inverse inverse = invert_exactly(order, a);
+    result.singular = inverse.singular;
+    if (inverse.singular) {
+        result.condition = std::numeric_limits<double>::infinity();
+        result.condition_text = "inf";
+    } else {
+        const exact_fraction condition = exact_condition(order, a, inverse);
+        result.condition = approximately(condition);
+        result.condition_text = three_digits(condition);
+        compare_with_exact(x, inverse, result);
+    }
+    result.cause = cause_of(result, a, &inverse);
     return result;
 }
 

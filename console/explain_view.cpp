@@ -14,26 +14,6 @@
 namespace torvane {
 namespace {
 
-enum class mark { plain, changed, zeroed, pivot };
-
-constexpr const char* colour_of(mark m)
-{
-    switch (m) {
-    case mark::changed: return "\x1b[36m";   // cyan
-    case mark::zeroed: return "\x1b[32m";    // green
-    case mark::pivot: return "\x1b[1;33m";   // bold yellow
-    case mark::plain: break;
-    }
-    return "";
-}
-constexpr const char* colour_repair = "\x1b[1;35m";  // bold magenta
-constexpr const char* colour_reset = "\x1b[0m";
-
-std::string painted(const std::string& text, const char* colour, const explain_style& style)
-{
-    return style.colour && *colour ? colour + text + colour_reset : text;
-}
-
 const char* times_sign(const explain_style& style) { return style.unicode ? "\u00D7" : "x"; }
 
 // A matrix entry exactly as the report writes it.
@@ -56,53 +36,13 @@ std::string place_text(std::size_t place, std::uint32_t order)
     return "(" + std::to_string(place / (2 * order) + 1) + ", " + std::to_string(place % (2 * order) + 1) + ")";
 }
 
-std::string pad_left(const std::string& text, std::size_t width)
+// A float matrix as the report writes its entries.
+std::string layout_values(std::size_t rows, std::size_t columns, std::size_t bar_after, const std::vector<float>& values,
+                          std::vector<mark> marks, std::size_t labelled_row, const explain_style& style)
 {
-    return std::string(width > text.size() ? width - text.size() : 0, ' ') + text;
-}
-
-// A rows x columns block of entries, columns right-aligned and numbered from 1, with the
-// bar after column `bar_after` (0 for none) and a label for the row `labelled_row`.
-struct table {
-    std::size_t rows;
-    std::size_t columns;
-    std::size_t bar_after;
-    const std::vector<float>& values;
-    std::vector<mark> marks;  // empty: all plain
-    std::size_t labelled_row = SIZE_MAX;
-};
-
-std::string layout(const table& t, const explain_style& style)
-{
-    std::vector<std::string> texts(t.values.size());
-    std::transform(t.values.begin(), t.values.end(), texts.begin(), entry_text);
-    std::vector<std::size_t> widths(t.columns);
-    for (std::size_t c = 0; c < t.columns; ++c) {
-        widths[c] = std::to_string(c + 1).size();
-        for (std::size_t r = 0; r < t.rows; ++r)
-            widths[c] = std::max(widths[c], texts[r * t.columns + c].size());
-    }
-    const std::size_t label_width = std::to_string(t.rows).size() + 2;
-    const auto line = [&](auto cell, const std::string& label) {
-        std::string out = pad_left(label, label_width);
-        for (std::size_t c = 0; c < t.columns; ++c) {
-            out += "  " + cell(c);
-            if (c + 1 == t.bar_after)
-                out += " |";
-        }
-        return out + "\n";
-    };
-    std::string out = line([&](std::size_t c) { return pad_left(std::to_string(c + 1), widths[c]); }, "");
-    for (std::size_t r = 0; r < t.rows; ++r) {
-        const auto cell = [&](std::size_t c) {
-            const std::size_t i = r * t.columns + c;
-            const mark m = t.marks.empty() ? mark::plain : t.marks[i];
-            return pad_left("", widths[c] - texts[i].size()) + painted(texts[i], colour_of(m), style);
-        };
-        const std::string label = std::to_string(r + 1);
-        out += line(cell, r == t.labelled_row ? painted(label, colour_repair, style) : label);
-    }
-    return out;
+    std::vector<std::string> texts(values.size());
+    std::transform(values.begin(), values.end(), texts.begin(), entry_text);
+    return layout({rows, columns, bar_after, texts, std::move(marks), labelled_row}, style);
 }
 
 std::vector<mark> marks_of(const pass_record& pass, std::uint32_t order)
@@ -165,21 +105,31 @@ std::vector<std::string> accuracy_lines(const accuracy& result, const explain_st
 {
     const bool fine = trustworthy(result);
     const auto row = [](const std::string& label, const std::string& value) {
-        // Padded by characters, not bytes: the signs are two bytes in UTF-8.
-        const auto starts_a_character = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
-        const auto characters = static_cast<std::size_t>(std::count_if(label.begin(), label.end(), starts_a_character));
+        const std::size_t characters = display_width(label);
         return "  " + label + std::string(characters < 42 ? 42 - characters : 1, ' ') + value;
     };
-    const std::string where =
-        " (row " + std::to_string(result.worst_row + 1) + ", column " + std::to_string(result.worst_column + 1) + ")";
-    return {
-        "accuracy check (in double precision, A as read, X the inverse above)",
-        row(std::string("residual max |A") + (style.unicode ? "\u00B7" : "*") + "X - I|", short_number(result.residual)),
-        row(std::string("condition number of A (") + (style.unicode ? "\u221E" : "infinity") + "-norm)",
-            short_number(result.condition)),
-        row("correct digits of the worst entry of X", digits_text(result.correct_digits) + where),
-        "  " + painted(accuracy_verdict(result, style.unicode), fine ? "\x1b[32m" : "\x1b[1;31m", style),
+    const auto where = [](std::size_t r, std::size_t c) {
+        return " (row " + std::to_string(r + 1) + ", column " + std::to_string(c + 1) + ")";
     };
+    std::vector<std::string> lines;
+    lines.push_back(result.exact ? "accuracy check (against the exact inverse of A as read, X the inverse above)"
+                                 : "accuracy check (estimated in double precision: too large to check exactly)");
+    lines.push_back(row(std::string("residual max |A") + (style.unicode ? "\u00B7" : "*") + "X - I|",
+                        short_number(result.residual)));
+    lines.push_back(row(std::string("condition number of A (") + (style.unicode ? "\u221E" : "infinity") + "-norm)",
+                        result.condition_text));
+    if (!result.singular) {
+        lines.push_back(row(result.exact ? "correct digits as printed (worst entry)" : "correct digits (worst entry)",
+                            result.every_entry_exact ? std::string("all exact")
+                                                     : digits_text(result.correct_digits) +
+                                                           where(result.worst_row, result.worst_column)));
+        if (result.exact)
+            lines.push_back(row("correct digits as stored (worst entry)",
+                                digits_text(result.stored_digits) +
+                                    where(result.worst_stored_row, result.worst_stored_column)));
+    }
+    lines.push_back("  " + painted(accuracy_verdict(result, style.unicode), fine ? "\x1b[32m" : "\x1b[1;31m", style));
+    return lines;
 }
 
 void explain_view::emit(const std::string& text)
@@ -191,7 +141,7 @@ void explain_view::emit(const std::string& text)
 void explain_view::show_start(std::uint32_t order, const std::vector<float>& loaded)
 {
     started_ = true;
-    emit("start: [A | I], A as read\n" + layout({order, 2 * order, order, loaded, {}}, style_) + "\n");
+    emit("start: [A | I], A as read\n" + layout_values(order, 2 * order, order, loaded, {}, SIZE_MAX, style_) + "\n");
 }
 
 void explain_view::show_pass(std::uint32_t order, const pass_record& pass)
@@ -202,7 +152,7 @@ void explain_view::show_pass(std::uint32_t order, const pass_record& pass)
     for (const std::string& line : operation_lines(pass, order, style_))
         text += line + "\n";
     const std::size_t labelled = pass.repair ? pass.pivot : SIZE_MAX;
-    text += layout({order, 2 * order, order, pass.after, marks_of(pass, order), labelled}, style_) + "\n";
+    text += layout_values(order, 2 * order, order, pass.after, marks_of(pass, order), labelled, style_) + "\n";
     emit(text);
 }
 
@@ -216,7 +166,7 @@ void explain_view::show_end(const elimination_record& record)
         text += "  row " + std::to_string(r + 1) + " " + (style_.unicode ? "\u00F7" : "/") + " " +
                 entry_text(record.divisors()[r]) + "\n";
     const std::vector<float> inverse = record.inverse();
-    text += "\ninverse X\n" + layout({order, order, 0, inverse, {}}, style_) + "\n";
+    text += "\ninverse X\n" + layout_values(order, order, 0, inverse, {}, SIZE_MAX, style_) + "\n";
     for (const std::string& line : accuracy_lines(check_accuracy(record), style_))
         text += line + "\n";
     emit(text);

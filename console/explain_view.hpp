@@ -6,17 +6,13 @@
 
 #include "accuracy_check.hpp"
 #include "elimination_record.hpp"
+#include "text_table.hpp"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace torvane {
-
-struct explain_style {
-    bool colour = false;   // ANSI colours for the pivot, the repaired row and what changed
-    bool unicode = true;   // x, / and the like as the proper signs
-};
 
 // Colour only for a terminal, and only where the user wants it (colour_wanted); plain text
 // otherwise so the output can be saved and compared.

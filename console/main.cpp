@@ -179,7 +179,7 @@ int run(const console_options& options)
         options.matrix_file ? split_matrix_text(std::move(data)) : box_texts{*options.dimension, std::move(data)};
     const text_origin origin = origin_of(options, texts.line_feed_between);
     working_views views(options);
-    if (const std::string refusal = views.open_page(options.data_file); !refusal.empty()) {
+    if (const std::string refusal = views.open_files(options.data_file); !refusal.empty()) {
         std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", refusal.c_str());
         return exit_usage;
     }

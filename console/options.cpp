@@ -7,8 +7,9 @@
 namespace torvane {
 
 const char* const usage_text =
-    "Usage: " TORVANE_PROGRAM_NAME " --dimension TEXT [--data TEXT | --data-file FILE] [--raw | --explain | --html PAGE]\n"
-    "  or:  " TORVANE_PROGRAM_NAME " [--raw | --explain | --html PAGE] [--] FILE\n"
+    "Usage: " TORVANE_PROGRAM_NAME " --dimension TEXT [--data TEXT | --data-file FILE] [VIEW] [--latex FILE]\n"
+    "  or:  " TORVANE_PROGRAM_NAME " [VIEW] [--latex FILE] [--] FILE\n"
+    "  VIEW is one of --raw, --explain, --exact and --html PAGE.\n"
     "\n"
     "Inverts a square matrix by Gauss-Jordan elimination in single precision and prints\n"
     "the matrix [A | I] after every elimination pass, then the inverse. The matrix is\n"
@@ -25,15 +26,21 @@ const char* const usage_text =
     "  --explain          print the working instead of the report: the row operations of\n"
     "                     every pass, aligned matrices, the inverse and an accuracy check\n"
     "                     (coloured on a terminal unless NO_COLOR is set or TERM=dumb)\n"
-    "  --html PAGE        write the working as a web page PAGE, one step at a time\n"
-    "                     (orders up to 120; larger pages open too slowly)\n"
+    "  --exact            print the working in exact fractions, pass by pass, with the\n"
+    "                     single-precision numbers beside them, the exact inverse and\n"
+    "                     the digits each entry of X gets right (orders up to 30)\n"
+    "  --html PAGE        write the working as a web page PAGE, one step at a time, with\n"
+    "                     the exact fractions a switch away (orders up to 120; larger\n"
+    "                     pages open too slowly)\n"
+    "  --latex FILE       also write the working as a LaTeX document FILE for pdflatex,\n"
+    "                     in exact fractions with --exact (orders up to 16)\n"
     "  --help             show this help and exit\n"
     "  --version          show the version and exit\n"
     "\n"
     "Exit status: 0 the report was printed; 1 the input gave no positive order;\n"
     "2 the command line or the data file was not usable, the page of --html cannot be\n"
     "written or is one of the run's own files or the matrix file, standard output is one\n"
-    "of the run's own files, or the order is too large for --html; 3 the run could not be\n"
+    "of the run's own files, or the order is too large for the view; 3 the run could not be\n"
     "carried out (the order is too large for memory or disk, or a file could not be\n"
     "written or read back); 128 + n the run was stopped by signal n. When reading stopped\n"
     "before all N x N entries were read, a note on standard error says where and why.\n";
@@ -50,6 +57,7 @@ constexpr value_option value_options[] = {
     {"--data", &console_options::data},
     {"--data-file", &console_options::data_file},
     {"--html", &console_options::html_file},
+    {"--latex", &console_options::latex_file},
 };
 
 // Takes "--name VALUE" or "--name=VALUE"; returns false when `argument` is not this option.
@@ -91,6 +99,8 @@ bool take_flag(std::string_view argument, console_options& options)
         options.raw = true;
     else if (argument == "--explain")
         options.explain = true;
+    else if (argument == "--exact")
+        options.exact = true;
     else if (argument == "--help" || argument == "-h")
         options.help = true;
     else if (argument == "--version")
@@ -105,11 +115,12 @@ void check_combination(parsed_options& parsed)
     const console_options& options = parsed.options;
     if (options.help || options.version)
         return;
-    const int views = int{options.raw} + int{options.explain} + int{options.html_file.has_value()};
+    const int views =
+        int{options.raw} + int{options.explain} + int{options.exact} + int{options.html_file.has_value()};
     if (options.data && options.data_file)
         parsed.error = "--data and --data-file cannot be given together";
     else if (views > 1)
-        parsed.error = "--raw, --explain and --html are different views: give one of them";
+        parsed.error = "--raw, --explain, --exact and --html are different views: give one of them";
     else if (options.matrix_file && (options.dimension || options.data || options.data_file))
         parsed.error = "a matrix file holds both texts: it cannot be given with --dimension, --data or --data-file";
     else if (!options.dimension && !options.matrix_file)

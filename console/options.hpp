@@ -13,7 +13,9 @@ struct console_options {
     std::optional<std::string> data_file;  // a file holding the data box text
     std::optional<std::string> matrix_file; // a file holding both texts, as mat.data does; "-" for stdin
     std::optional<std::string> html_file;  // where --html writes its page
+    std::optional<std::string> latex_file; // where --latex writes its document
     bool explain = false;
+    bool exact = false;
     bool raw = false;
     bool help = false;
     bool version = false;

@@ -1,7 +1,7 @@
 #pragma once
-// The views of the working, --explain and --html: while the compute run goes on they
-// watch the elimination, and once it is over they finish what they show. The run itself,
-// its two files and its report, is the same with or without them.
+// The views of the working, --explain, --exact, --html and --latex: while the compute run
+// goes on they watch the elimination, and once it is over they finish what they show.
+// The run itself, its two files and its report, is the same with or without them.
 
 #include "explain_view.hpp"
 #include "html_view.hpp"
@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace torvane {
 
@@ -23,10 +24,10 @@ public:
     // The run's watcher when the options ask for a view, else null.
     elimination_observer* watcher() const { return record_.get(); }
 
-    // Before the run: opens the page, so that the run does not start when it cannot be
-    // written, or is one of the run's own files or the file the data was read from
-    // (`data_file`, when there is one). Why not, for the user, or empty.
-    std::string open_page(const std::optional<std::string>& data_file);
+    // Before the run: opens the page and the LaTeX file, so that the run does not start
+    // when one cannot be written, or is one of the run's own files or the file the data
+    // was read from (`data_file`, when there is one). Why not, for the user, or empty.
+    std::string open_files(const std::optional<std::string>& data_file);
     // The largest order the views can show; a larger one ends the run once N is read.
     std::int32_t largest_order() const;
     // Why such a run ended, for the user.
@@ -40,12 +41,23 @@ public:
     std::string finish();
 
 private:
+    struct output_file {
+        const char* what;  // "page", "LaTeX file"
+        std::optional<std::string> path;
+        page_file file;
+    };
     void show(const pass_record& pass);
+    std::string open_file(output_file& output, const std::optional<std::string>& data_file,
+                          const output_file* other);
+    std::string finish_exact();
 
-    std::optional<std::string> page_path_;
     std::optional<explain_view> explain_;
-    html_page page_;
-    page_file page_file_;
+    bool exact_ = false;
+    explain_style style_;
+    output_file page_{"page", std::nullopt, {}};
+    output_file latex_{"LaTeX file", std::nullopt, {}};
+    html_page html_;
+    std::vector<pass_record> passes_;  // kept for the views in fractions
     std::unique_ptr<elimination_record> record_;
 };
 
