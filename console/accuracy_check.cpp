@@ -221,7 +221,7 @@ accuracy_cause cause_of(accuracy& r, const std::vector<float>& a, const exact_in
 } // namespace
 
 accuracy check_accuracy(std::size_t order, const std::vector<float>& a, const std::vector<float>& x,
-                        const elimination_findings& findings, double exact_work_limit)
+                        const elimination_findings& findings, std::optional<double> exact_work_limit)
 {
     accuracy result;
     result.order = order;
@@ -234,7 +234,7 @@ accuracy check_accuracy(std::size_t order, const std::vector<float>& a, const st
         result.condition_text = "nan";
         return result.cause = cause_of(result, a, nullptr), result;
     }
-    if (exact_inverse_work(order, a) > exact_work_limit) {
+    if (exact_inverse_work(order, a) > exact_work_limit.value_or(largest_exact_work(order))) {
         estimate_accuracy(a, x, result);
         return result.cause = cause_of(result, a, nullptr), result;
     }

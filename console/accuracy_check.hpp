@@ -77,14 +77,18 @@ inline constexpr double float_digits = 7.2;
 inline constexpr int printed_digits = 6;
 // Fewer correct digits than this in any entry and the inverse is not to be trusted.
 inline constexpr double trusted_digits = 3;
-// The exact check's reach, in modular multiplications (order^3 for each prime): about a
-// second on one core, against the several seconds --explain itself takes at such sizes.
-inline constexpr double largest_exact_work = 2e9;
+// The exact check's reach, in modular multiplications (exact_inverse_work): about a second
+// on one core, plus a tenth or so of what writing the working of that order takes.
+inline double largest_exact_work(std::size_t order)
+{
+    const double n = static_cast<double>(order);
+    return 5e8 + 40 * n * n * n;
+}
 
 // `a` and `x` are n x n, row-major; `findings` is what the run that made x saw. Past
-// `exact_work_limit` the check estimates.
+// `exact_work_limit` (largest_exact_work when not given) the check estimates.
 accuracy check_accuracy(std::size_t order, const std::vector<float>& a, const std::vector<float>& x,
-                        const elimination_findings& findings, double exact_work_limit = largest_exact_work);
+                        const elimination_findings& findings, std::optional<double> exact_work_limit = std::nullopt);
 accuracy check_accuracy(const elimination_record& record);
 
 bool trustworthy(const accuracy& result);

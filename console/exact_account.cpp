@@ -88,7 +88,7 @@ exact_step step_of(const exact_pass& exact, const pass_record& run, std::uint32_
     for (const exact_row_step& op : exact.operations) {
         exact_operation shown{op.target, exact.pivot, op.factor, std::nullopt};
         for (const row_step& single : run.operations)
-            if (single.target == op.target && rational_of(single.factor) != op.factor && std::isfinite(single.factor))
+            if (single.target == op.target && (!std::isfinite(single.factor) || rational_of(single.factor) != op.factor))
                 shown.single = single.factor;
         step.operations.push_back(std::move(shown));
     }

@@ -32,9 +32,9 @@ std::string shortest_float(float value)
     return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
-// The exact value, and the run's float in brackets where it is another number, marked *
-// where its printed digits differ too.
-std::string cell_text(const exact_cell& cell, bool unicode)
+} // namespace
+
+std::string exact_cell_text(const exact_cell& cell, bool unicode)
 {
     std::string text = fraction_text(cell.exact, unicode);
     if (cell.other_value)
@@ -43,13 +43,30 @@ std::string cell_text(const exact_cell& cell, bool unicode)
     return text;
 }
 
+std::vector<std::string> exact_operation_lines(const exact_step& step, bool unicode)
+{
+    std::vector<std::string> lines;
+    const char* times = unicode ? "\u00D7" : "x";
+    if (step.repaired_with)
+        lines.push_back("pivot in row " + std::to_string(step.pivot + 1) + " is 0: row " +
+                        std::to_string(*step.repaired_with + 1) + " added to row " + std::to_string(step.pivot + 1) +
+                        " first");
+    for (const exact_operation& op : step.operations)
+        lines.push_back("row " + std::to_string(op.target + 1) + " += " + fraction_text(op.factor, unicode) + " " + times +
+                        " row " + std::to_string(op.source + 1) +
+                        (op.single ? "   [single precision: " + shortest_float(*op.single) + "]" : ""));
+    return lines;
+}
+
+namespace {
+
 std::string matrix_text(std::size_t rows, std::size_t columns, std::size_t bar, const std::vector<exact_cell>& cells,
                         std::uint32_t pivot, const explain_style& style)
 {
     std::vector<std::string> texts;
     std::vector<mark> marks;
     for (const exact_cell& cell : cells) {
-        texts.push_back(cell_text(cell, style.unicode));
+        texts.push_back(exact_cell_text(cell, style.unicode));
         marks.push_back(cell.printed_differs ? mark::zeroed : mark::plain);
     }
     if (pivot < rows)
@@ -59,19 +76,13 @@ std::string matrix_text(std::size_t rows, std::size_t columns, std::size_t bar, 
 
 std::string step_text(const exact_step& step, std::uint32_t order, const explain_style& style)
 {
-    const char* times = style.unicode ? "\u00D7" : "x";
     std::string text = painted("step " + std::to_string(step.step) +
                                    (step.forward ? " (forward, pivot column " : " (backward, pivot row ") +
                                    std::to_string(step.pivot + 1) + ")",
                                "\x1b[1m", style) +
                        "\n";
-    if (step.repaired_with)
-        text += "  pivot in row " + std::to_string(step.pivot + 1) + " is 0: row " + std::to_string(*step.repaired_with + 1) +
-                " added to row " + std::to_string(step.pivot + 1) + " first\n";
-    for (const exact_operation& op : step.operations)
-        text += "  row " + std::to_string(op.target + 1) + " += " + fraction_text(op.factor, style.unicode) + " " +
-                times + " row " + std::to_string(op.source + 1) +
-                (op.single ? "   [single precision: " + shortest_float(*op.single) + "]" : "") + "\n";
+    for (const std::string& line : exact_operation_lines(step, style.unicode))
+        text += "  " + line + "\n";
     for (const std::string& difference : step.differences)
         text += "  " + painted("! " + difference, colour_repair, style) + "\n";
     if (step.divided_by_zero)
@@ -113,7 +124,7 @@ std::string exact_view_text(const exact_account& account, const accuracy& check,
         text += "normalisation: every row divided by its diagonal entry\n";
         for (std::size_t r = 0; r < n; ++r)
             text += "  row " + std::to_string(r + 1) + " " + (style.unicode ? "\u00F7" : "/") + " " +
-                    cell_text(account.divisors[r], style.unicode) + "\n";
+                    exact_cell_text(account.divisors[r], style.unicode) + "\n";
     }
     if (!account.inverse.empty()) {
         text += "\nthe exact inverse, with X, the report's inverse, beside it\n" +

@@ -8,6 +8,7 @@
 //            r whether the pivot was repaired, z places the 1e-6 rule set to 0, and
 //            d the texts it changed as runs: row, first column, texts joined by blanks
 //   result   dv divisors, x the inverse, acc the accuracy check's lines, ok its verdict
+//   ex       for orders up to 30, the working in fractions (html_view.cpp, exact_json)
 
 #include <string_view>
 
@@ -32,6 +33,8 @@ th{color:#888;font-weight:normal}
 td.bar,th.bar{border-left:2px solid #555}
 td.changed{background:#dcebff}
 td.zeroed{background:#ffe9c7;text-decoration:underline dotted #b46a00}
+td.differs{color:#b3141b}
+#fractions-switch{display:none}
 td.pivot{outline:2px solid #d12f2f;outline-offset:-2px;font-weight:bold}
 tr.repaired th{color:#a0127c;font-weight:bold}
 .legend{color:#555;font-size:.88em}
@@ -41,7 +44,8 @@ pre{margin:.3em 0}
 </style></head>
 <body>
 <h1>Gauss&ndash;Jordan inversion in single precision, step by step</h1>
-<nav><button id="prev">&larr; previous</button><span id="where"></span><button id="next">next &rarr;</button></nav>
+<nav><button id="prev">&larr; previous</button><span id="where"></span><button id="next">next &rarr;</button>
+<label id="fractions-switch"><input type="checkbox" id="fractions"> exact fractions</label></nav>
 <section id="view"></section>
 <p class="legend"><span class="pivot" style="outline:2px solid #d12f2f">pivot</span>
 <span style="background:#dcebff">changed by this pass</span>
@@ -87,8 +91,35 @@ function table(rows, cols, texts, bar, cellClass, rowClass) {
   }
   return "<table>" + h + "</table>";
 }
+// The working in fractions: the same step, every entry exact, the run's float beside it in
+// brackets where it is another number, red where its printed digits differ.
+function exactStepView(k) {
+  const n = T.n, w = 2 * n, E = T.ex, marks = {};
+  if (k === 0)
+    return "<h2>Start: [A | I], A as read, in fractions</h2>" + table(n, w, E.start.map(esc), n, () => "", () => "");
+  const s = E.steps[k - 1];
+  if (!s) return "<h2>" + esc(T.steps[k - 1].h) + "</h2><p>Exactly, an earlier pivot was 0: A is singular.</p>";
+  for (const m of s.m) marks[m] = "differs";
+  marks[T.steps[k - 1].p * w + T.steps[k - 1].p] = "pivot";
+  return "<h2>" + esc(T.steps[k - 1].h) + ", in fractions</h2><ul>" +
+    s.o.concat(s.f.map(l => "! " + l)).map(l => "<li>" + esc(l) + "</li>").join("") + "</ul>" +
+    (s.b ? "<p>The pivot is 0 even so: exactly, A is singular and has no inverse.</p>"
+         : table(n, w, s.t.map(esc), n, i => marks[i] || "", () => ""));
+}
+function exactResultView() {
+  const n = T.n, E = T.ex, R = T.result;
+  const marks = {};
+  for (const m of E.xm) marks[m] = "differs";
+  return "<h2>Normalisation in fractions, the exact inverse, and the digits X gets right</h2><ul>" +
+    E.dv.map((v, r) => "<li>row " + (r + 1) + " &divide; " + esc(v) + "</li>").join("") + "</ul>" +
+    (E.x.length ? "<h2>The exact inverse, X beside it</h2>" + table(n, n, E.x.map(esc), -1, i => marks[i] || "", () => "") +
+      "<h2>Correct digits of each entry of X as printed</h2>" + table(n, n, E.dg, -1, () => "", () => "") : "") +
+    "<pre class=" + (R.ok ? "ok" : "bad") + ">" + R.acc.map(esc).join("\n") + "</pre>";
+}
+function inFractions() { return Boolean(T.ex) && document.getElementById("fractions").checked; }
 function stepView(k) {
   const n = T.n, w = 2 * n;
+  if (inFractions()) return exactStepView(k);
   if (k === 0)
     return "<h2>Start: [A | I], A as read</h2>" + table(n, w, start, n, () => "", () => "");
   const s = T.steps[k - 1], marks = {};
@@ -100,15 +131,16 @@ function stepView(k) {
 }
 function resultView() {
   const n = T.n, R = T.result;
+  if (inFractions()) return exactResultView();
   return "<h2>Normalisation, the inverse, and how far to trust it</h2><ul>" +
     R.dv.map((v, r) => "<li>row " + (r + 1) + " &divide; " + v + "</li>").join("") + "</ul>" +
     "<h2>Inverse X</h2>" + table(n, n, R.x, -1, () => "", () => "") +
     "<pre class=" + (R.ok ? "ok" : "bad") + ">" + R.acc.map(esc).join("\n") + "</pre>";
 }
 let current = -1;
-function show(k) {
+function show(k, again) {
   k = Math.max(0, Math.min(last, k));
-  if (k === current) return;
+  if (k === current && !again) return;
   current = k;
   document.getElementById("view").innerHTML = k === last ? resultView() : stepView(k);
   document.getElementById("where").textContent =
@@ -121,6 +153,10 @@ function show(k) {
 function fromAddress() {
   const m = /^#step=(\d+)$/.exec(location.hash);
   return m ? Number(m[1]) : Math.min(1, last);
+}
+if (T.ex) {
+  document.getElementById("fractions-switch").style.display = "inline";
+  document.getElementById("fractions").onchange = () => show(current, true);
 }
 document.getElementById("prev").onclick = () => show(current - 1);
 document.getElementById("next").onclick = () => show(current + 1);

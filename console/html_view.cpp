@@ -1,10 +1,12 @@
 #include "html_view.hpp"
 
 #include "accuracy_check.hpp"
+#include "exact_view.hpp"
 #include "explain_view.hpp"
 #include "format_value.hpp"
 #include "html_page_template.hpp"
 
+#include <cmath>
 #include <string_view>
 
 namespace torvane {
@@ -92,6 +94,39 @@ std::string pass_heading(const pass_record& pass)
 // An operation line without the indent the terminal gives it.
 std::string unindented(const std::string& line) { return json_string(line.substr(2)); }
 
+std::string json_cells(const std::vector<exact_cell>& cells)
+{
+    return json_array(cells, [](const exact_cell& c) { return json_string(exact_cell_text(c, true)); });
+}
+
+// The places whose printed digits differ from the exact value's.
+std::string json_differing(const std::vector<exact_cell>& cells)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        if (cells[i].printed_differs)
+            out += (out.size() > 1 ? "," : "") + std::to_string(i);
+    return out + "]";
+}
+
+// The working in fractions: ex.start, ex.steps (h heading, o operations, f where single
+// precision did otherwise, t the texts, m the places marked, b the pivot stayed 0),
+// ex.dv, ex.x and ex.dg the digits of each entry of X.
+std::string exact_json(const elimination_record& record, const std::vector<pass_record>& passes)
+{
+    const exact_account account = account_exactly(record, passes);
+    std::string steps;
+    for (const exact_step& step : account.steps)
+        steps += std::string(steps.empty() ? "" : ",\n") + "{\"o\":" +
+                 json_array(exact_operation_lines(step, true), json_string) +
+                 ",\"f\":" + json_array(step.differences, json_string) + ",\"t\":" + json_cells(step.cells) +
+                 ",\"m\":" + json_differing(step.cells) + ",\"b\":" + (step.divided_by_zero ? "true" : "false") + "}";
+    const auto digits = [](double d) { return json_string(std::isinf(d) ? "exact" : digits_text(d)); };
+    return "{\"start\":" + json_cells(account.start) + ",\n\"steps\":[" + steps + "],\n\"dv\":" +
+           json_cells(account.divisors) + ",\"x\":" + json_cells(account.inverse) + ",\"xm\":" +
+           json_differing(account.inverse) + ",\"dg\":" + json_array(account.digits, digits) + "}";
+}
+
 } // namespace
 
 void html_page::add_pass(std::uint32_t order, const pass_record& pass)
@@ -104,6 +139,8 @@ void html_page::add_pass(std::uint32_t order, const pass_record& pass)
               ",\"p\":" + std::to_string(pass.pivot) + ",\"r\":" + (pass.repair ? "true" : "false") +
               ",\"z\":" + json_array(pass.zeroed, [](std::size_t z) { return std::to_string(z); }) +
               ",\"d\":" + changed_runs(pass, order) + "}";
+    if (order <= static_cast<std::uint32_t>(largest_exact_order))
+        passes_.push_back(pass);
 }
 
 std::string html_page::finish(const elimination_record& record) const
@@ -113,9 +150,12 @@ std::string html_page::finish(const elimination_record& record) const
     const std::string result = "{\"dv\":" + json_texts(record.divisors()) + ",\"x\":" + json_texts(record.inverse()) +
                                ",\"acc\":" + json_array(accuracy_lines(check, plain), json_string) +
                                ",\"ok\":" + (trustworthy(check) ? "true" : "false") + "}";
+    const bool with_fractions = record.order() <= static_cast<std::uint32_t>(largest_exact_order);
     return std::string(html_template::page_head) + "{\"n\":" + std::to_string(record.order()) +
            ",\n\"start\":" + joined_texts(record.loaded()) +
-           ",\n\"steps\":[" + steps_ + "],\n\"result\":" + result + "}" + std::string(html_template::page_script);
+           ",\n\"steps\":[" + steps_ + "],\n\"result\":" + result +
+           (with_fractions ? ",\n\"ex\":" + exact_json(record, passes_) : std::string()) + "}" +
+           std::string(html_template::page_script);
 }
 
 } // namespace torvane

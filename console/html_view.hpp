@@ -4,11 +4,13 @@
 // changed tinted and what the 1e-6 rule set to zero marked; previous / next buttons, the
 // arrow keys and #step=K in the address. The numbers are stored once: each step holds only
 // the entries whose text changed, and the page works out the rest, highlighting included.
+// Up to the order of the working in fractions, a switch shows every pass in fractions too.
 
 #include "elimination_record.hpp"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace torvane {
 
@@ -26,6 +28,7 @@ public:
 
 private:
     std::string steps_;  // the JSON objects of the steps so far, comma-separated
+    std::vector<pass_record> passes_;  // for the working in fractions, of orders that have it
 };
 
 } // namespace torvane

@@ -16,6 +16,7 @@ constexpr std::string_view preamble =
     "\\usepackage{graphicx}\n"
     "\\usepackage[margin=2cm]{geometry}\n"
     "\\setlength{\\parindent}{0pt}\n"
+    "\\renewcommand{\\arraystretch}{1.5}\n"
     "% A matrix wider than the text is scaled down to fit it.\n"
     "\\newcommand{\\fitwide}[1]{\\resizebox{\\ifdim\\width>\\linewidth\\linewidth\\else\\width\\fi}{!}{#1}}\n"
     "\\begin{document}\n";

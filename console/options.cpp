@@ -38,12 +38,13 @@ const char* const usage_text =
     "  --version          show the version and exit\n"
     "\n"
     "Exit status: 0 the report was printed; 1 the input gave no positive order;\n"
-    "2 the command line or the data file was not usable, the page of --html cannot be\n"
-    "written or is one of the run's own files or the matrix file, standard output is one\n"
-    "of the run's own files, or the order is too large for the view; 3 the run could not be\n"
-    "carried out (the order is too large for memory or disk, or a file could not be\n"
-    "written or read back); 128 + n the run was stopped by signal n. When reading stopped\n"
-    "before all N x N entries were read, a note on standard error says where and why.\n";
+    "2 the command line or the data file was not usable, the page of --html or the\n"
+    "document of --latex cannot be written or is one of the run's own files or the matrix\n"
+    "file, standard output is one of the run's own files, or the order is too large for\n"
+    "the view; 3 the run could not be carried out (the order is too large for memory or\n"
+    "disk, or a file could not be written or read back); 128 + n the run was stopped by\n"
+    "signal n. When reading stopped before all N x N entries were read, a note on\n"
+    "standard error says where and why.\n";
 
 namespace {
 

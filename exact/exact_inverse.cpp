@@ -195,7 +195,8 @@ exact_fraction exact_inverse::entry(std::size_t row, std::size_t column) const
 double exact_inverse_work(std::size_t order, const std::vector<float>& a)
 {
     const double n = static_cast<double>(order);
-    return static_cast<double>(primes_needed(scale_to_whole_numbers(order, a))) * n * n * n;
+    const auto primes = static_cast<double>(primes_needed(scale_to_whole_numbers(order, a)));
+    return primes * n * n * n + 2 * primes * primes * n * n;
 }
 
 exact_inverse invert_exactly(std::size_t order, const std::vector<float>& a)

@@ -31,8 +31,10 @@ struct exact_inverse {
     exact_fraction entry(std::size_t row, std::size_t column) const;
 };
 
-// The size of the task: the number of modular multiplications the inverse takes, about
-// order^3 for each prime that Hadamard's bound calls for. `a` is order x order, finite.
+// The size of the task, in modular multiplications: order^3 for each prime that
+// Hadamard's bound calls for, and putting each of the order^2 entries together from its
+// residues, which costs about twice the square of the number of primes. `a` is
+// order x order, finite.
 double exact_inverse_work(std::size_t order, const std::vector<float>& a);
 
 // `a` is order x order, row-major, every entry finite.

@@ -22,7 +22,8 @@ struct checked_run {
     std::vector<float> inverse;
 };
 
-checked_run check_run(const std::string& dimension, const std::string& data, double work_limit = largest_exact_work)
+checked_run check_run(const std::string& dimension, const std::string& data,
+                      std::optional<double> work_limit = std::nullopt)
 {
     elimination_record record(nullptr);
     run_options options;

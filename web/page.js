@@ -100,6 +100,7 @@
   }
   box('download-data').onclick = () => files.data && download(files.data, 'mat.data');
   box('download-result').onclick = () => files.report && download(files.report, 'mat.result');
+  box('download-latex').onclick = () => files.latex && download(files.latex, 'working.tex');
 
   function megabytes(bytes) { return (bytes / 1048576).toFixed(1) + ' MB'; }
 
@@ -145,7 +146,9 @@
     } else {
       box('message').textContent = '维数不是正数，没有计算。 The order is not a positive number: nothing was computed.';
     }
-    files = { data: answer.data.length ? answer.data : null, report: answer.status === 'completed' ? answer.report : null };
+    files = { data: answer.data.length ? answer.data : null, report: answer.status === 'completed' ? answer.report : null,
+      latex: answer.status === 'completed' && answer.latex ? answer.latex : null };
+    box('download-latex').disabled = !files.latex;
     box('download-data').disabled = !files.data;
     box('download-result').disabled = !files.report;
   }

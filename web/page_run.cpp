@@ -3,11 +3,14 @@
 // system, so "mat.data" and "mat.result" get the bytes the desktop programs write. The
 // worker reads both files from there afterwards. Asked for, a run of an order the step
 // view can show also writes that view, the page `torvane --html` writes, to "working.html"
-// (at N = 100 recording it takes longer than the run itself).
+// (at N = 100 recording it takes longer than the run itself), and for the orders a LaTeX
+// page holds, the working in fractions as a LaTeX document to "working.tex".
 
 #include "compute_run.hpp"
 #include "elimination_record.hpp"
+#include "exact_account.hpp"
 #include "html_view.hpp"
+#include "latex_view.hpp"
 #include "run_messages.hpp"
 
 #include <emscripten.h>
@@ -34,6 +37,7 @@ namespace torvane {
 namespace {
 
 constexpr const char* working_file_name = "working.html";
+constexpr const char* latex_file_name = "working.tex";
 
 // The largest order a page runs. Its report, which grows with N^3, is held in the
 // browser's memory and handed from the worker to the page in one message, which Chromium
@@ -62,8 +66,11 @@ public:
     {
         tell_worker_order(order);
         if (with_working_ && order <= largest_html_order)
-            record_ = std::make_unique<elimination_record>(
-                [this](const pass_record& pass) { page_.add_pass(record_->order(), pass); });
+            record_ = std::make_unique<elimination_record>([this](const pass_record& pass) {
+                page_.add_pass(record_->order(), pass);
+                if (record_->order() <= static_cast<std::uint32_t>(largest_latex_order))
+                    passes_.push_back(pass);
+            });
     }
 
     bool follows_this_run() const override { return record_ != nullptr; }
@@ -91,12 +98,20 @@ public:
     {
         return record_ && record_->finished() ? page_.finish(*record_) : std::string();
     }
+    // The working in fractions as a LaTeX document, or empty when the order is too large.
+    std::string working_latex()
+    {
+        if (!record_ || !record_->finished() || record_->order() > static_cast<std::uint32_t>(largest_latex_order))
+            return {};
+        return latex_exact_document(account_exactly(*record_, passes_), check_accuracy(*record_));
+    }
 
 private:
     std::string dimension_;
     std::string data_;
     bool with_working_;
     html_page page_;
+    std::vector<pass_record> passes_;
     std::unique_ptr<elimination_record> record_;
 };
 
@@ -128,14 +143,18 @@ bool write_whole_file(const char* path, const std::string& text)
 run_status run_watched(page_seam& seam)
 {
     std::remove(working_file_name);
+    std::remove(latex_file_name);
     run_options options;
     if (seam.with_working())
         options.watcher = &seam;
     options.step_written = tell_worker_step;
     const run_status status = compute_run(seam, options);
     if (status.outcome == run_outcome::completed)
-        if (const std::string page = seam.working_page(); !page.empty())
+        if (const std::string page = seam.working_page(); !page.empty()) {
             write_whole_file(working_file_name, page);
+            if (const std::string latex = seam.working_latex(); !latex.empty())
+                write_whole_file(latex_file_name, latex);
+        }
     return status;
 }
 

@@ -103,11 +103,13 @@ function runPress(module, press) {
     module._free(data);
   }
   const working = takeFile(module, 'working.html');
+  const latex = takeFile(module, 'working.tex');
   return {
     ...readAnswer(answer),
     report: takeFile(module, 'mat.result'),
     data: takeFile(module, 'mat.data'),
     working: working.length ? new TextDecoder().decode(working) : null,
+    latex: latex.length ? latex : null,
   };
 }
 
