@@ -51,9 +51,11 @@ async function openPage(browser, width = 900) {
 async function runInPage(page, dimension, data) {
   const answer = await page.evaluate(async (d, t) => {
     const result = await window.torvane.run(Uint8Array.from(d), Uint8Array.from(t), { working: true });
-    return { ...result, report: Array.from(result.report), data: Array.from(result.data) };
+    return { ...result, report: Array.from(result.report), data: Array.from(result.data),
+      latex: result.latex ? Array.from(result.latex) : null };
   }, [...dimension], [...data]);
-  return { ...answer, report: Buffer.from(answer.report), data: Buffer.from(answer.data) };
+  return { ...answer, report: Buffer.from(answer.report), data: Buffer.from(answer.data),
+    latex: answer.latex ? Buffer.from(answer.latex) : null };
 }
 
 // The page `torvane --html` writes for the case, or null when the order is beyond its limit.
@@ -68,6 +70,14 @@ function nativeWorkingPage(dir, dimension) {
     throw refused;
   }
   return fs.readFileSync(page, 'utf8');
+}
+
+// The LaTeX document in fractions that `torvane --latex FILE --exact` writes for the case.
+function nativeLatex(dir, dimension) {
+  const file = path.join(work, 'working.tex');
+  execFileSync(torvane, ['--latex', file, '--exact', '--dimension', dimension.toString('latin1'), '--data-file',
+    path.join(dir, 'data')], { cwd: work, stdio: 'ignore' });
+  return fs.readFileSync(file);
 }
 
 async function checkCorpus(page) {
@@ -87,6 +97,9 @@ async function checkCorpus(page) {
       // The step view is the page of --html, from the same code: the same text.
       if (answer.status === 'completed' && !dimension.includes(0))
         assert.equal(answer.working, nativeWorkingPage(dir, dimension), `${name}: the step view differs from --html's page`);
+      // Its download in fractions, up to the order a LaTeX page holds, is that of --latex --exact.
+      if (answer.status === 'completed' && !dimension.includes(0))
+        assert.deepEqual(answer.latex, answer.order <= 16 ? nativeLatex(dir, dimension) : null, `${name}: the LaTeX differs`);
     } else {
       const [size, hash] = fs.readFileSync(path.join(dir, 'mat.result.fnv1a'), 'utf8').trim().split(/\s+/);
       assert.equal(answer.report.length, Number(size), name);
