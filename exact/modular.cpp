@@ -10,7 +10,7 @@ field::field(std::uint64_t prime) : p_(prime)
     std::uint64_t inverse = prime;
     for (int i = 0; i < 5; ++i)
         inverse *= 2 - prime * inverse;
-    p_inverse_negated_ = 0 - inverse;
+    p_inverse_ = inverse;
     one_ = (0 - prime) % prime;  // 2^64 - p is 2^64 modulo p
     r2_ = static_cast<std::uint64_t>(static_cast<wide>(one_) * one_ % prime);
 }

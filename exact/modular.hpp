@@ -22,8 +22,7 @@ public:
     {
         return reduce(static_cast<wide>(a) * b);
     }
-    std::uint64_t add(std::uint64_t a, std::uint64_t b) const { return a + b >= p_ ? a + b - p_ : a + b; }
-    std::uint64_t subtract(std::uint64_t a, std::uint64_t b) const { return a >= b ? a - b : a + p_ - b; }
+    std::uint64_t subtract(std::uint64_t a, std::uint64_t b) const { return a - b + p_if(a < b); }
     std::uint64_t negate(std::uint64_t a) const { return a == 0 ? 0 : p_ - a; }
     std::uint64_t power(std::uint64_t base, std::uint64_t exponent) const;
     // For a non-zero a, by Fermat's little theorem.
@@ -31,15 +30,22 @@ public:
     std::uint64_t one() const { return one_; }
 
 private:
+    // t / 2^64 mod p for t < p^2: m = t p^-1 mod 2^64 makes t - m p a multiple of 2^64
+    // whose low words cancel, so only the high words are subtracted (no 128-bit sum, which
+    // GCC's -O3 keeps in memory).
     std::uint64_t reduce(wide t) const
     {
-        const std::uint64_t m = static_cast<std::uint64_t>(t) * p_inverse_negated_;
-        const auto u = static_cast<std::uint64_t>((t + static_cast<wide>(m) * p_) >> 64);
-        return u >= p_ ? u - p_ : u;
+        const std::uint64_t m = static_cast<std::uint64_t>(t) * p_inverse_;
+        const auto mp_high = static_cast<std::uint64_t>((static_cast<wide>(m) * p_) >> 64);
+        const auto t_high = static_cast<std::uint64_t>(t >> 64);
+        return t_high - mp_high + p_if(t_high < mp_high);
     }
+    // p or 0 by a mask, not a branch: which one it is follows the data, so a branch would
+    // be mispredicted half the time (GCC's -O3 makes one of the ?: form).
+    std::uint64_t p_if(bool condition) const { return p_ & (0 - static_cast<std::uint64_t>(condition)); }
 
     std::uint64_t p_;
-    std::uint64_t p_inverse_negated_;  // -p^-1 mod 2^64
+    std::uint64_t p_inverse_;          // p^-1 mod 2^64
     std::uint64_t r2_;                 // 2^128 mod p
     std::uint64_t one_;                // 2^64 mod p, 1 in Montgomery form
 };
