@@ -16,11 +16,18 @@ exact_fraction times_power(big_int numerator, std::int64_t exponent, unsigned ba
     return {std::move(numerator), std::move(scale)};
 }
 
-double rounded_down_to_tenths(double digits, double cap)
+// Digits, rounded down to tenths, from an estimate good to far better than 1e-6. A
+// whole number of digits k, on which the verdict's "d digits" rests, is decided on the
+// whole numbers: the error is at most 10^-k of `scale` exactly when error x 10^k <= scale.
+double rounded_down_to_tenths(double estimate, const big_int& error, const big_int& scale, double cap)
 {
-    const double clamped = std::clamp(digits, 0.0, cap);
-    // The nudge keeps an error of exactly 10^-d at d digits despite the last bit of log10.
-    return std::max(0.0, std::floor(clamped * 10 + 1e-9) / 10);
+    double digits = std::floor(estimate * 10) / 10;
+    const double whole = std::round(estimate);
+    if (std::fabs(estimate - whole) < 1e-6 && whole >= 0) {
+        const bool reached = error * boost::multiprecision::pow(big_int(10), static_cast<unsigned>(whole)) <= scale;
+        digits = reached ? whole : whole - 0.1;
+    }
+    return std::clamp(digits, 0.0, cap);
 }
 
 } // namespace
@@ -77,15 +84,14 @@ bool same_value(const exact_fraction& a, const exact_fraction& b)
 
 double correct_digits(const exact_fraction& approximation, const exact_fraction& exact, double cap)
 {
-    // error = |x - e| = |xn ed - en xd| / (xd ed)
+    // |x - e| = |xn ed - en xd| / (xd ed); relative to |e| = |en| / ed that is
+    // |xn ed - en xd| / (|en| xd), and absolute, where e = 0, it is over xd ed.
     const big_int difference = abs(approximation.numerator * exact.denominator - exact.numerator * approximation.denominator);
     if (difference == 0)
         return cap;
-    const double log_error = log10_of(difference) - log10_of(approximation.denominator) - log10_of(exact.denominator);
-    if (exact.numerator == 0)
-        return rounded_down_to_tenths(-log_error, cap);
-    // relative to |e| = |en| / ed
-    return rounded_down_to_tenths(-(log_error - log10_of(exact.numerator) + log10_of(exact.denominator)), cap);
+    const big_int scale = exact.numerator == 0 ? approximation.denominator * exact.denominator
+                                               : abs(exact.numerator) * approximation.denominator;
+    return rounded_down_to_tenths(log10_of(scale) - log10_of(difference), difference, scale, cap);
 }
 
 float nearest_float(const exact_fraction& value)

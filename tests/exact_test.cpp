@@ -162,6 +162,8 @@ TEST(exact_numbers, correct_digits_of_printed_and_stored_values)
         {"1e-05", {0, 1}, 5.0},              // absolute where the exact value is 0
         {"-1.5e+10", {-15000000001, 1}, 7.2},
         {"2", {-2, 1}, 0.0},
+        {"1.000001", {1, 1}, 6.0},           // exactly 10^-6: six digits
+        {"1.0000010000000001", {1, 1}, 5.9}, // a hair more: not six, however close
     };
     for (const auto& row : rows)
         EXPECT_EQ(correct_digits(*fraction_of_text(row.printed), row.exact, 7.2), row.digits) << row.printed;
