@@ -190,8 +190,10 @@ int run(const console_options& options)
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);  // the report's CR LF must reach stdout as it is
 #endif
-    // With a view of the working, the report is checked but not printed.
-    console_seam seam(std::move(texts.dimension), std::move(texts.data), view, views.active() ? nullptr : stdout);
+    // With a view of the working, the report is checked but not printed; --raw with only
+    // --latex beside it prints it as usual.
+    std::FILE* report_out = views.active() && !options.raw ? nullptr : stdout;
+    console_seam seam(std::move(texts.dimension), std::move(texts.data), view, report_out);
     seam.limit_order(views.largest_order());
     run_options run;
     run.watcher = views.watcher();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # What `torvane --latex` writes compiles with pdflatex (Debian's texlive-latex-base), with
 # and without --exact: fractions, shortened long numbers, inf and nan, a singular matrix,
-# the largest order. A larger order is refused before a file is written.
+# the largest order. A larger order is refused before a file is written; beside --raw the
+# report is still printed.
 # Usage: latex_compiles.sh TORVANE
 set -uo pipefail
 torvane=$1
@@ -47,5 +48,11 @@ if [ "$status" -ne 2 ] || [ -e big.tex ] || ! grep -q "orders up to 16" big.err;
   echo "FAILED: order 17 gave exit $status, $(cat big.err)"; failures=$((failures + 1))
 fi
 
-echo "$((n + 1 - failures)) passed, $failures failed"
+# Beside --raw the report is printed as without it.
+"$torvane" --raw --latex raw.tex --dimension 2 --data "1 2 3 4" >raw.out 2>raw.err
+if ! cmp -s raw.out mat.result || [ ! -s raw.tex ]; then
+  echo "FAILED: --raw --latex: $(cat raw.err)"; failures=$((failures + 1))
+fi
+
+echo "$((n + 2 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
