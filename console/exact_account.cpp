@@ -4,6 +4,7 @@
 #include "correct_digits.hpp"
 #include "format_value.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace torvane {
@@ -117,9 +118,13 @@ std::string printed_exact(const big_rational& value)
 exact_account account_exactly(const elimination_record& record, const std::vector<pass_record>& passes)
 {
     const std::uint32_t n = record.order();
-    const exact_working working(n, record.loaded());
     exact_account account;
     account.order = n;
+    // inf and nan are no fractions: there is nothing to work exactly.
+    account.input_finite = std::all_of(record.loaded().begin(), record.loaded().end(), [](float v) { return std::isfinite(v); });
+    if (!account.input_finite)
+        return account;
+    const exact_working working(n, record.loaded());
     account.start = cells_of(working.start(), record.loaded());
     for (std::size_t k = 0; k < working.passes().size() && k < passes.size(); ++k)
         account.steps.push_back(step_of(working.passes()[k], passes[k], n));

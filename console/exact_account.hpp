@@ -46,6 +46,7 @@ struct exact_step {
 
 struct exact_account {
     std::uint32_t order = 0;
+    bool input_finite = true;                // false: A as read holds inf or nan, and nothing else is filled
     std::vector<exact_cell> start;
     std::vector<exact_step> steps;
     std::vector<exact_cell> divisors;        // empty when a pass divided by zero

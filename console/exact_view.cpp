@@ -113,6 +113,12 @@ std::string fraction_text(const big_rational& value, bool unicode)
 std::string exact_view_text(const exact_account& account, const accuracy& check, const explain_style& style)
 {
     const std::uint32_t n = account.order;
+    if (!account.input_finite) {
+        std::string text = "A as read holds inf or nan, which no fraction is: there is no working in fractions\n\n";
+        for (const std::string& line : accuracy_lines(check, style))
+            text += line + "\n";
+        return text;
+    }
     std::string text =
         "the working in exact fractions; where the single-precision run holds another number, that\n"
         "float follows in brackets, marked * where the six digits the report prints differ too\n\n"

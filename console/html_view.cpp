@@ -150,7 +150,8 @@ std::string html_page::finish(const elimination_record& record) const
     const std::string result = "{\"dv\":" + json_texts(record.divisors()) + ",\"x\":" + json_texts(record.inverse()) +
                                ",\"acc\":" + json_array(accuracy_lines(check, plain), json_string) +
                                ",\"ok\":" + (trustworthy(check) ? "true" : "false") + "}";
-    const bool with_fractions = record.order() <= static_cast<std::uint32_t>(largest_exact_order);
+    const bool with_fractions =
+        record.order() <= static_cast<std::uint32_t>(largest_exact_order) && record.findings().loaded_finite;
     return std::string(html_template::page_head) + "{\"n\":" + std::to_string(record.order()) +
            ",\n\"start\":" + joined_texts(record.loaded()) +
            ",\n\"steps\":[" + steps_ + "],\n\"result\":" + result +

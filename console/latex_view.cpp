@@ -173,6 +173,9 @@ std::string latex_exact_document(const exact_account& account, const accuracy& c
 {
     const std::uint32_t n = account.order;
     const auto exact_of = [](const exact_cell& cell) { return fraction_number(cell.exact); };
+    if (!account.input_finite)
+        return std::string(preamble) + "$A$ as read holds inf or nan, which no fraction is: there is no working in "
+                                       "fractions.\n" + check_section(check) + "\\end{document}\n";
     std::string out = std::string(preamble) +
                       "\\section*{Inverting $A$ by Gauss--Jordan elimination in exact fractions}\n"
                       "Start: $[A \\mid I]$, $A$ as read.\n" + matrix(n, 2 * n, n, shown(account.start, exact_of));
