@@ -4,6 +4,7 @@
 
 #include "correct_digits.hpp"
 #include "exact_inverse.hpp"
+#include "modular.hpp"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,21 @@ TEST(exact_inverse, a_row_made_of_two_others_is_singular_and_a_tiny_change_is_no
     }
     EXPECT_TRUE(invert_exactly(3, {1, 2, 3, 4, 5, 6, 7, 8, 9}).singular);
     EXPECT_TRUE(invert_exactly(1, {0}).singular);
+}
+
+TEST(modular, primes_below_two_to_the_62_and_numbers_that_pass_for_primes)
+{
+    const std::uint64_t top = std::uint64_t{1} << 62;
+    EXPECT_EQ(modular::prime_below(top), top - 57);
+    EXPECT_EQ(modular::prime_below(top - 57), top - 87);
+    EXPECT_EQ(modular::prime_below(top - 87), top - 117);
+    EXPECT_TRUE(modular::is_prime((std::uint64_t{1} << 61) - 1));
+    // Carmichael numbers, a strong pseudoprime to the bases 2, 3, 5 and 7, and 2^62 - 1.
+    for (const std::uint64_t composite : std::initializer_list<std::uint64_t>{561, 41041, 3215031751, top - 1, 4, 9})
+        EXPECT_FALSE(modular::is_prime(composite)) << composite;
+    const modular::field f(top - 57);
+    EXPECT_EQ(f.to_plain(f.multiply(f.from_plain(top - 58), f.from_plain(top - 58))), 1u);  // (-1)^2
+    EXPECT_EQ(f.to_plain(f.multiply(f.inverse(f.from_plain(12345)), f.from_plain(12345))), 1u);
 }
 
 big_int choose(int n, int k)
