@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What `torvane --latex` writes compiles with pdflatex (Debian's texlive-latex-base), with
 # and without --exact: fractions, shortened long numbers, inf and nan, a singular matrix,
-# the largest order. A larger order is refused before a file is written; beside --raw the
-# report is still printed.
+# the largest order. A larger order is refused before a file is written, as is an order
+# past --exact's; beside --raw the report is still printed.
 # Usage: latex_compiles.sh TORVANE
 set -uo pipefail
 torvane=$1
@@ -48,11 +48,18 @@ if [ "$status" -ne 2 ] || [ -e big.tex ] || ! grep -q "orders up to 16" big.err;
   echo "FAILED: order 17 gave exit $status, $(cat big.err)"; failures=$((failures + 1))
 fi
 
+# --exact takes orders up to 30 the same way.
+"$torvane" --exact --dimension 31 --data "1" >big.out 2>big.err
+status=$?
+if [ "$status" -ne 2 ] || [ -s big.out ] || ! grep -q "orders up to 30" big.err; then
+  echo "FAILED: --exact of order 31 gave exit $status, $(cat big.err)"; failures=$((failures + 1))
+fi
+
 # Beside --raw the report is printed as without it.
 "$torvane" --raw --latex raw.tex --dimension 2 --data "1 2 3 4" >raw.out 2>raw.err
 if ! cmp -s raw.out mat.result || [ ! -s raw.tex ]; then
   echo "FAILED: --raw --latex: $(cat raw.err)"; failures=$((failures + 1))
 fi
 
-echo "$((n + 2 - failures)) passed, $failures failed"
+echo "$((n + 3 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
