@@ -10,8 +10,9 @@ namespace torvane::testing {
 namespace {
 
 struct exact_run {
-    std::string text;   // the --exact view, plain, with Unicode signs
-    std::string latex;  // the --latex document with --exact
+    std::string text;          // the --exact view, plain, with Unicode signs
+    std::string latex;         // the --latex document with --exact
+    std::string latex_single;  // and without it
 };
 
 exact_run run_exactly(const std::string& dimension, const std::string& data)
@@ -24,7 +25,8 @@ exact_run run_exactly(const std::string& dimension, const std::string& data)
     compute_run(dialog, options);
     const exact_account account = account_exactly(record, passes);
     const accuracy check = check_accuracy(record);
-    return {exact_view_text(account, check, {false, true}), latex_exact_document(account, check)};
+    return {exact_view_text(account, check, {false, true}), latex_exact_document(account, check),
+            latex_document(record, passes, check)};
 }
 
 struct exact_row {
@@ -83,6 +85,20 @@ TEST_F(in_scratch_directory, latex_document_has_the_fractions_in_math)
     for (const char* part : {"\\left[\\begin{array}{rr|rr}", "\\left[\\begin{array}{rr}\n", "R_{2} \\leftarrow R_{2} - 3\\,R_{1}",
                              "\\frac{3}{2} & -\\frac{1}{2}", "\\end{document}\n"})
         EXPECT_NE(latex.find(part), std::string::npos) << part;
+    EXPECT_NE(run_exactly("2", "1e30 0 0 1").latex.find("\\frac{1}{1000\\ldots 5040_{(31\\text{ digits})}}"),
+              std::string::npos);
+}
+
+TEST_F(in_scratch_directory, latex_document_in_single_precision_has_the_report_numbers)
+{
+    const std::string latex = run_exactly("3", "1 2 0  3 4 0  0 0 1e-5").latex_single;
+    for (const char* part : {"R_{2} \\leftarrow R_{2} - 3\\,R_{1}", "-0.5 & 0 \\\\", "10^{-5}",
+                             "R_{3} \\div 1 \\times 10^{-5}$", "\\end{document}\n"})
+        EXPECT_NE(latex.find(part), std::string::npos) << part;
+    std::size_t divisions = 0;
+    for (std::size_t at = latex.find("\\div"); at != std::string::npos; at = latex.find("\\div", at + 1))
+        ++divisions;
+    EXPECT_EQ(divisions, 3u);
 }
 
 } // namespace
