@@ -217,9 +217,15 @@ std::string report_left_unfinished(const fault_case& c)
     _exit(found.empty() ? 0 : 1);
 }
 
+// A child that could not give up root (no "nobody" to become) ran nothing: that is let
+// pass here, said on standard error, but not where CI runs, which must run every case.
 bool finished_or_could_not_give_up_root(int status)
 {
-    return WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 3);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3) {
+        std::fputs("SKIPPED: the case could not give up root here\n", stderr);
+        return std::getenv("CI") == nullptr;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // The rows that rest on permissions run in a child process that makes the fault, gives up

@@ -24,13 +24,14 @@ case_an_address_space_limit_is_named() {
 case_a_run_stopped_while_waiting_leaves_the_files() {
   "$T" --raw --dimension 2 --data '1 2 3 4' >/dev/null 2>&1
   cp mat.result want
-  flock . sleep 3 &
-  sleep 0.2
+  hold_directory
   "$T" --raw --dimension 2 --data '5 6 7 8' >/dev/null 2>err &
-  sleep 1.5
-  kill -INT $!
-  wait $!
+  local run=$!
+  wait_until grep -q "waiting for another run" err
+  kill -INT $run
+  wait $run
   expect_status $? 130
+  release_directory
   expect_in err "untouched"
   cmp -s mat.result want || fail "mat.result changed"
 }
@@ -45,12 +46,14 @@ case_a_file_size_limit_is_a_message_not_a_kill() {
 
 # A named pipe for a report, even one somebody reads, is refused at once.
 case_a_report_fifo_with_a_reader_is_refused() {
-  mkfifo mat.result
-  (exec 3<>mat.result; sleep 10) &  # read-write: holds the pipe open without waiting for a writer
-  sleep 0.2
-  timeout 5 "$T" --dimension 2 --data '1 2 3 4' >out 2>err
+  mkfifo mat.result let_go
+  # read-write: holds the pipe open without waiting for a writer
+  (exec 3<>mat.result; : >reader_open; read _ <let_go) &
+  wait_until test -e reader_open
+  timeout 120 "$T" --dimension 2 --data '1 2 3 4' >out 2>err
   expect_status $? 3
   expect_in err 'cannot write "mat.result": it is not a regular file'
+  echo >let_go
 }
 
 # The run's own files as the data: refused before anything is written, however named.
@@ -113,7 +116,7 @@ case_help_to_a_full_device_fails() {
 
 # No thread can be started (one process allowed): one thread does the work.
 case_no_helper_thread_still_computes() {
-  [ "$(id -u)" -eq 0 ] || { echo "skip $case: needs root to run as a fresh user"; return; }
+  [ "$(id -u)" -eq 0 ] || { lacks "needs root to run as a fresh user"; return; }
   [ -z "$sanitized" ] || { echo "skip $case: the leak checker needs a thread of its own"; return; }
   chmod 777 .
   matrix 9 10000 >m100

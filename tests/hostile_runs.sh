@@ -45,7 +45,7 @@ case_runs_sharing_a_file_through_a_link_wait_for_each_other() {
 # mat.result or mat.data is not followed, nor another user's file of that name written:
 # the run names it and writes nothing. A link of the user's own there still works.
 case_planted_links_are_not_followed() {
-  [ "$(id -u)" -eq 0 ] || { echo "skip $case: needs root to plant a link as another user"; return; }
+  [ "$(id -u)" -eq 0 ] || { lacks "needs root to plant a link as another user"; return; }
   mkdir shared && chmod 1777 shared
   printf 'only root may write this\n' >precious
   local name
@@ -77,18 +77,24 @@ case_a_killed_run_leaves_no_lock() {
   "$T" --raw --dimension 300 --data-file m300 >/dev/null 2>&1 &
   wait_for_report
   kill -KILL $! && wait $! 2>/dev/null
-  timeout 5 "$T" --raw --dimension 2 --data '1 2 3 4' >out 2>err
+  timeout 120 "$T" --raw --dimension 2 --data '1 2 3 4' >out 2>err
   expect_status $? 0
   [ "$(head -c 25 out)" = "$(example)" ] || fail "the next run did not print its report"
 }
 
-# A run that finds the directory taken says so after about a second, then takes its turn.
+# A run that finds the directory taken says so (after about a second), then takes its turn
+# once the other run lets go.
 case_a_second_run_waits_and_says_so() {
-  flock . sleep 2 &
-  sleep 0.2
-  timeout 20 "$T" --raw --dimension 2 --data '1 2 3 4' >out 2>err
+  hold_directory
+  timeout 120 "$T" --raw --dimension 2 --data '1 2 3 4' >out 2>err &
+  local run=$!
+  wait_until grep -q "waiting for another run" err
+  [ -s out ] && fail "the run printed while another held the directory"
+  release_directory
+  wait $run
   expect_status $? 0
   expect_in err "torvane: waiting for another run in this directory"
+  [ "$(head -c 25 out)" = "$(example)" ] || fail "the run did not print its report once it had its turn"
 }
 
 # Every signal whose default ends the process stops the run at a step block: no partial
@@ -140,7 +146,7 @@ case_an_unwritable_report_leaves_both_files_as_they_were() {
     if [ "$fault" = directory ]; then
       rm mat.result && mkdir mat.result
     elif ! chattr "$fault" mat.result 2>/dev/null; then
-      echo "skip $case $fault: chattr needs root and a file system that keeps the flag"; continue
+      lacks "$fault: chattr needs root and a file system that keeps the flag"; continue
     fi
     "$T" --raw --dimension 3 --data '1 2 3 4 5 6 7 8 10' >out 2>err
     expect_status $? 3
@@ -157,27 +163,41 @@ case_an_unwritable_report_leaves_both_files_as_they_were() {
 case_a_report_changed_while_printed_is_exit_3() {
   matrix 11 10000 >m100
   : >mat.result
-  (exec 3>>mat.result; sleep 4) &  # a writer the run cannot keep out
+  mkfifo let_go
+  (exec 3>>mat.result; : >writer_open; read _ <let_go) &  # a writer the run cannot keep out
+  wait_until test -e writer_open
   change_once_printing &
-  "$T" --raw --dimension 100 --data-file m100 2>err | slow_reader 2
+  "$T" --raw --dimension 100 --data-file m100 2>err | slow_reader
   expect_status "${PIPESTATUS[0]}" 3
   expect_in err "the report changed while it was printed"
+  echo >let_go
   wait
   local lease_time=/proc/sys/fs/lease-break-time before
-  before=$(cat $lease_time 2>/dev/null) && echo 1 2>/dev/null >$lease_time ||
-    { echo "skip $case with a lease: $lease_time cannot be set here"; return; }
-  rm -f printing
+  before=$(cat $lease_time 2>/dev/null) && [ -w $lease_time ] ||
+    { lacks "with a lease: $lease_time cannot be set here"; return; }
+  # The lease time is the whole system's: set back when this script ends, however it ends,
+  # by a watcher of its own that outlives it.
+  (setsid bash -c "tail --pid=$$ -f /dev/null; echo $before >$lease_time" </dev/null >/dev/null 2>&1 &)
+  echo 1 >$lease_time
+  rm -f printing changed
   change_once_printing &
-  "$T" --raw --dimension 100 --data-file m100 2>err | slow_reader 4
+  "$T" --raw --dimension 100 --data-file m100 2>err | slow_reader
   expect_status "${PIPESTATUS[0]}" 3
   echo "$before" >$lease_time
   expect_in err "the report changed while it was printed"
 }
-# Reads the first bytes (the report was checked: printing has begun), says so, and stops
-# reading for a while, so that the run waits on a full pipe.
-slow_reader() { head -c 1000 >/dev/null; : >printing; sleep "$1"; cat >/dev/null; }
-# Once printing has begun, changes 12 bytes far past what the pipe can have taken.
+# Reads the first bytes (the report was checked: printing has begun), says so, and reads
+# no more until the report has been changed, so that the run waits on a full pipe.
+slow_reader() {
+  head -c 1000 >/dev/null
+  : >printing
+  for _ in $(seq 6000); do [ -e changed ] && break; sleep 0.02; done
+  cat >/dev/null
+}
+# Once printing has begun, changes 12 bytes far past what the pipe can have taken (with a
+# lease, the write waits until the kernel breaks it), then says so.
 change_once_printing() {
-  for _ in $(seq 500); do [ -e printing ] && break; sleep 0.02; done
+  for _ in $(seq 6000); do [ -e printing ] && break; sleep 0.02; done
   printf 'XXXXXXXXXXXX' | dd of=mat.result bs=1 seek=5000000 conv=notrunc 2>/dev/null
+  : >changed
 }

@@ -13,6 +13,7 @@
 #include <windows.h>
 #endif
 
+#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -20,6 +21,15 @@
 #include <vector>
 
 namespace torvane::testing {
+
+// A test that needs what this machine lacks (a tool, root) is skipped, saying what; where
+// CI runs (CI is set), which has everything installed, that is a failure instead.
+#define TORVANE_SKIP_FOR_WANT_OF(what)                                                                                 \
+    do {                                                                                                               \
+        if (std::getenv("CI") != nullptr)                                                                              \
+            FAIL() << "CI must run every test, and this one lacks " << (what);                                         \
+        GTEST_SKIP() << "this machine lacks " << (what);                                                               \
+    } while (false)
 
 // The run writes its files into the current directory, so each test gets a fresh one.
 class in_scratch_directory : public ::testing::Test {
