@@ -35,8 +35,9 @@ async function download(page, button, folder, name) {
   const target = path.join(folder, name);
   fs.rmSync(target, { force: true });
   await page.click('#' + button);
-  for (let waited = 0; waited < 100 && !fs.existsSync(target); waited++) await new Promise(r => setTimeout(r, 100));
-  await new Promise(r => setTimeout(r, 200));
+  // Chromium writes a download under another name and gives it its own only when it is
+  // whole: its appearing is the event. The bound only keeps a lost download from hanging.
+  for (let waited = 0; waited < 1200 && !fs.existsSync(target); waited++) await new Promise(r => setTimeout(r, 100));
   return fs.readFileSync(target);
 }
 
