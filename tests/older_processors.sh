@@ -8,7 +8,11 @@
 # Usage: older_processors.sh TORVANE REPORTS_DIRECTORY
 set -uo pipefail
 T=$(realpath "$1") reports=$(realpath "$2")
-command -v qemu-x86_64 >/dev/null || { echo "qemu-x86_64 is missing: scripts/install-deps linux installs it"; exit 1; }
+if ! command -v qemu-x86_64 >/dev/null; then
+  echo "SKIPPED: qemu-x86_64 is missing (scripts/install-deps linux installs Debian's qemu-user)"
+  [ -n "${CI:-}" ] && exit 1  # CI has it installed and must run this
+  exit 77
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
