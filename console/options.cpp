@@ -9,7 +9,8 @@ namespace torvane {
 const char* const usage_text =
     "Usage: " TORVANE_PROGRAM_NAME " --dimension TEXT [--data TEXT | --data-file FILE] [VIEW] [--latex FILE]\n"
     "  or:  " TORVANE_PROGRAM_NAME " [VIEW] [--latex FILE] [--] FILE\n"
-    "  VIEW is one of --raw, --explain, --exact and --html PAGE.\n"
+    "\n"
+    "VIEW is one of --raw, --explain, --exact and --html PAGE.\n"
     "\n"
     "Inverts a square matrix by Gauss-Jordan elimination in single precision and prints\n"
     "the matrix [A | I] after every elimination pass, then the inverse. The matrix is\n"
