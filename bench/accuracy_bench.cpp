@@ -1,7 +1,7 @@
 // What the exact accuracy check adds to --explain: the check on its own, beside the
 // watched run whose inverse it checks, in the same process, so the ratio of the two is the
-// figure to compare (the bound: the view with the check within twice the view
-// without it). Integers -9..9, as users type them.
+// figure to compare (the view with the check should take at most twice the view without
+// it). Integers -9..9, as users type them.
 
 #include "accuracy_check.hpp"
 #include "bench_inputs.hpp"

@@ -1,6 +1,6 @@
 // Past the exact check's reach: X against an inverse in double precision. Double
-// precision cannot vouch for an entry of X (the issue is the entries it gets wrong), so
-// this is an estimate, and the check never calls X trustworthy on it.
+// precision cannot vouch for every entry of X (a tiny true entry, a singular matrix it
+// calls invertible), so this is an estimate, and the check never calls X trustworthy on it.
 
 #include "accuracy_check.hpp"
 
