@@ -50,6 +50,7 @@ pre{margin:.3em 0}
 <p class="legend"><span class="pivot" style="outline:2px solid #d12f2f">pivot</span>
 <span style="background:#dcebff">changed by this pass</span>
 <span style="background:#ffe9c7">set to 0 by the 1e-6 rule</span>
+<span id="differs-legend" style="color:#b3141b;display:none">in fractions: the run's printed digits differ</span>
 &larr; and &rarr; keys move between steps; #step=K in the address opens step K.</p>
 <script>
 const T = )";
@@ -156,6 +157,7 @@ function fromAddress() {
 }
 if (T.ex) {
   document.getElementById("fractions-switch").style.display = "inline";
+  document.getElementById("differs-legend").style.display = "inline";
   document.getElementById("fractions").onchange = () => show(current, true);
 }
 document.getElementById("prev").onclick = () => show(current - 1);

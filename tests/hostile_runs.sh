@@ -1,6 +1,10 @@
 # Cases of hostile_use.sh (sourced by it): runs that meet one another, stopped runs, a
 # report that cannot be written, and reports changed while they are printed.
 
+# Whether a run's standard error holds more than the notice that it waited its turn, which
+# any run that waits longer than about a second gives (on a busy machine, several do).
+said_more_than_waiting() { grep -qv '^torvane: waiting for another run in this directory$' "$1"; }
+
 # Four runs at a time in one directory, 50 rounds: each that exits 0 printed its own report.
 case_concurrent_runs_each_show_their_own_report() {
   for k in 1 2 3 4; do
@@ -9,10 +13,10 @@ case_concurrent_runs_each_show_their_own_report() {
   done
   local wrong=0 refused=0
   for _ in $(seq 50); do
-    for k in 1 2 3 4; do timeout 60 "$T" --raw --dimension 40 --data-file "m$k" >"got$k" 2>"err$k" & done
+    for k in 1 2 3 4; do timeout 120 "$T" --raw --dimension 40 --data-file "m$k" >"got$k" 2>"err$k" & done
     wait
     for k in 1 2 3 4; do
-      if [ -s "err$k" ]; then refused=$((refused + 1)); elif ! cmp -s "got$k" "want$k"; then wrong=$((wrong + 1)); fi
+      if said_more_than_waiting "err$k"; then refused=$((refused + 1)); elif ! cmp -s "got$k" "want$k"; then wrong=$((wrong + 1)); fi
     done
   done
   [ "$wrong" -eq 0 ] || fail "$wrong of 200 runs printed a report not their own"
@@ -33,7 +37,7 @@ case_runs_sharing_a_file_through_a_link_wait_for_each_other() {
       for k in 1 2; do (cd "d$k" && exec "$T" --raw --dimension 40 --data-file "../m$k" >"../got$k" 2>"../err$k") & done
       wait
       for k in 1 2; do
-        if [ -s "err$k" ]; then failed=$((failed + 1)); elif ! cmp -s "got$k" "want$k"; then wrong=$((wrong + 1)); fi
+        if said_more_than_waiting "err$k"; then failed=$((failed + 1)); elif ! cmp -s "got$k" "want$k"; then wrong=$((wrong + 1)); fi
       done
     done
   done
