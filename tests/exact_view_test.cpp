@@ -87,6 +87,8 @@ TEST_F(in_scratch_directory, latex_document_has_the_fractions_in_math)
         EXPECT_NE(latex.find(part), std::string::npos) << part;
     EXPECT_NE(run_exactly("2", "1e30 0 0 1").latex.find("\\frac{1}{1000\\ldots 5040_{(31\\text{ digits})}}"),
               std::string::npos);
+    EXPECT_NE(run_exactly("2", "0 1 1 0").latex.find("\\item the pivot in row 1 is 0: row 2 is added to it first"),
+              std::string::npos);
 }
 
 TEST_F(in_scratch_directory, latex_document_in_single_precision_has_the_report_numbers)
