@@ -5,7 +5,7 @@
 #include "elimination_record.hpp"
 #include "exact_inverse.hpp"
 #include "float_reruns.hpp"
-#include "format_value.hpp"
+#include "value_text.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -35,12 +35,6 @@ double residual_of(std::size_t order, const std::vector<float>& a, const std::ve
                 worst = total;
         }
     return worst;
-}
-
-std::string printed_text(float value)
-{
-    char buffer[max_value_chars + value_scratch_chars];
-    return std::string(buffer, format_value(value, buffer));
 }
 
 std::string three_digits(const exact_fraction& value) { return significant_text(value.numerator, value.denominator, 3); }
@@ -137,7 +131,7 @@ void compare_with_exact(const std::vector<float>& x, const exact_inverse& invers
         const exact_fraction exact = inverse.entry(i / n, i % n);
         double printed = 0, stored = 0;
         if (std::isfinite(x[i])) {
-            const exact_fraction shown = *fraction_of_text(printed_text(x[i]));
+            const exact_fraction shown = *fraction_of_text(report_value_text(x[i]));
             printed = correct_digits(shown, exact, float_digits);
             stored = correct_digits(fraction_of(x[i]), exact, float_digits);
             result.every_entry_exact = result.every_entry_exact && same_value(shown, exact);
@@ -154,7 +148,7 @@ void compare_with_exact(const std::vector<float>& x, const exact_inverse& invers
             result.correct_digits = printed;
             result.worst_row = i / n;
             result.worst_column = i % n;
-            result.worst_printed = printed_text(x[i]);
+            result.worst_printed = report_value_text(x[i]);
             result.worst_exact_value = three_digits(exact);
         }
         if (stored < result.stored_digits) {

@@ -2,19 +2,13 @@
 
 #include "accuracy_check.hpp"
 #include "correct_digits.hpp"
-#include "format_value.hpp"
+#include "value_text.hpp"
 
 #include <algorithm>
 #include <cmath>
 
 namespace torvane {
 namespace {
-
-std::string printed_float(float value)
-{
-    char buffer[max_value_chars + value_scratch_chars];
-    return std::string(buffer, format_value(value, buffer));
-}
 
 exact_fraction fraction_of_rational(const big_rational& value)
 {
@@ -26,7 +20,7 @@ exact_cell cell_of(const big_rational& exact, float single)
     exact_cell cell{exact, single, true, true};
     if (std::isfinite(single)) {
         cell.other_value = rational_of(single) != exact;
-        cell.printed_differs = printed_float(single) != printed_exact(exact);
+        cell.printed_differs = report_value_text(single) != printed_exact(exact);
     }
     return cell;
 }
@@ -52,12 +46,12 @@ void compare_repairs(const exact_pass& exact, const pass_record& run, std::size_
     const std::string pivot_row = "row " + std::to_string(exact.pivot + 1);
     if (run.repair && !exact.repaired_with)
         differences.push_back("single precision repaired the pivot of " + pivot_row + ", " +
-                              printed_float(run.repair->tiny_pivot) + ", which is below 1e-6 but not 0 exactly: it "
+                              report_value_text(run.repair->tiny_pivot) + ", which is below 1e-6 but not 0 exactly: it "
                               "added row " + std::to_string(run.repair->added_row + 1) + ", exact arithmetic adds none");
     else if (!run.repair && exact.repaired_with)
         differences.push_back("exactly the pivot of " + pivot_row + " is 0 and row " +
                               std::to_string(*exact.repaired_with + 1) + " is added; single precision kept its pivot, " +
-                              printed_float(run.before[exact.pivot * width + exact.pivot]));
+                              report_value_text(run.before[exact.pivot * width + exact.pivot]));
     else if (run.repair && exact.repaired_with && run.repair->added_row != *exact.repaired_with)
         differences.push_back("single precision added row " + std::to_string(run.repair->added_row + 1) + " to " +
                               pivot_row + ", exact arithmetic adds row " + std::to_string(*exact.repaired_with + 1));
@@ -104,7 +98,7 @@ double digits_as_printed(float x, const exact_fraction& exact)
 {
     if (!std::isfinite(x))
         return 0;
-    const exact_fraction shown = *fraction_of_text(printed_float(x));
+    const exact_fraction shown = *fraction_of_text(report_value_text(x));
     return same_value(shown, exact) ? HUGE_VAL : correct_digits(shown, exact, float_digits);
 }
 
@@ -112,7 +106,7 @@ double digits_as_printed(float x, const exact_fraction& exact)
 
 std::string printed_exact(const big_rational& value)
 {
-    return printed_float(nearest_float(fraction_of_rational(value)));
+    return report_value_text(nearest_float(fraction_of_rational(value)));
 }
 
 exact_account account_exactly(const elimination_record& record, const std::vector<pass_record>& passes)

@@ -1,7 +1,7 @@
 #include "exact_view.hpp"
 
 #include "explain_view.hpp"
-#include "format_value.hpp"
+#include "value_text.hpp"
 
 #include <charconv>
 #include <cmath>
@@ -20,25 +20,13 @@ std::string whole_number_text(const big_int& value, bool unicode)
            std::to_string(digits.size()) + " digits]";
 }
 
-std::string float_text(float value)
-{
-    char buffer[max_value_chars + value_scratch_chars];
-    return std::string(buffer, format_value(value, buffer));
-}
-
-std::string shortest_float(float value)
-{
-    char buffer[32];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-}
-
 } // namespace
 
 std::string exact_cell_text(const exact_cell& cell, bool unicode)
 {
     std::string text = fraction_text(cell.exact, unicode);
     if (cell.other_value)
-        text += " [" + (std::isfinite(cell.single) ? shortest_float(cell.single) : float_text(cell.single)) + "]" +
+        text += " [" + (std::isfinite(cell.single) ? shortest_value_text(cell.single) : report_value_text(cell.single)) + "]" +
                 (cell.printed_differs ? "*" : "");
     return text;
 }
@@ -54,7 +42,7 @@ std::vector<std::string> exact_operation_lines(const exact_step& step, bool unic
     for (const exact_operation& op : step.operations)
         lines.push_back("row " + std::to_string(op.target + 1) + " += " + fraction_text(op.factor, unicode) + " " + times +
                         " row " + std::to_string(op.source + 1) +
-                        (op.single ? "   [single precision: " + shortest_float(*op.single) + "]" : ""));
+                        (op.single ? "   [single precision: " + shortest_value_text(*op.single) + "]" : ""));
     return lines;
 }
 

@@ -1,6 +1,6 @@
 #include "explain_view.hpp"
 
-#include "format_value.hpp"
+#include "value_text.hpp"
 #include "is_terminal.hpp"
 #include "terminal_text.hpp"
 
@@ -16,21 +16,6 @@ namespace {
 
 const char* times_sign(const explain_style& style) { return style.unicode ? "\u00D7" : "x"; }
 
-// A matrix entry exactly as the report writes it.
-std::string entry_text(float value)
-{
-    char buffer[max_value_chars + value_scratch_chars];
-    return std::string(buffer, format_value(value, buffer));
-}
-
-// A factor the engine used, in the fewest digits that give back its exact float, so the
-// operation can be redone from the text.
-std::string factor_text(float factor)
-{
-    char buffer[32];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, factor).ptr);
-}
-
 std::string place_text(std::size_t place, std::uint32_t order)
 {
     return "(" + std::to_string(place / (2 * order) + 1) + ", " + std::to_string(place % (2 * order) + 1) + ")";
@@ -41,7 +26,7 @@ std::string layout_values(std::size_t rows, std::size_t columns, std::size_t bar
                           std::vector<mark> marks, std::size_t labelled_row, const explain_style& style)
 {
     std::vector<std::string> texts(values.size());
-    std::transform(values.begin(), values.end(), texts.begin(), entry_text);
+    std::transform(values.begin(), values.end(), texts.begin(), report_value_text);
     return layout({rows, columns, bar_after, texts, std::move(marks), labelled_row}, style);
 }
 
@@ -90,11 +75,11 @@ std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t 
     if (pass.repair) {
         const std::string pivot_row = std::to_string(pass.pivot + 1);
         const std::string added = std::to_string(pass.repair->added_row + 1);
-        lines.push_back("  pivot in row " + pivot_row + " is " + entry_text(pass.repair->tiny_pivot) +
+        lines.push_back("  pivot in row " + pivot_row + " is " + report_value_text(pass.repair->tiny_pivot) +
                         ", below 1e-6: row " + added + " added to row " + pivot_row + " first");
     }
     for (const row_step& op : pass.operations)
-        lines.push_back("  row " + std::to_string(op.target + 1) + " += " + factor_text(op.factor) + " " +
+        lines.push_back("  row " + std::to_string(op.target + 1) + " += " + shortest_value_text(op.factor) + " " +
                         times_sign(style) + " row " + std::to_string(op.source + 1));
     if (!pass.zeroed.empty())
         lines.push_back(zeroed_line(pass, order));
@@ -164,7 +149,7 @@ void explain_view::show_end(const elimination_record& record)
     std::string text = "normalisation: every row divided by its diagonal entry\n";
     for (std::size_t r = 0; r < record.divisors().size(); ++r)
         text += "  row " + std::to_string(r + 1) + " " + (style_.unicode ? "\u00F7" : "/") + " " +
-                entry_text(record.divisors()[r]) + "\n";
+                report_value_text(record.divisors()[r]) + "\n";
     const std::vector<float> inverse = record.inverse();
     text += "\ninverse X\n" + layout_values(order, order, 0, inverse, {}, SIZE_MAX, style_) + "\n";
     for (const std::string& line : accuracy_lines(check_accuracy(record), style_))

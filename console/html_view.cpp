@@ -3,7 +3,7 @@
 #include "accuracy_check.hpp"
 #include "exact_view.hpp"
 #include "explain_view.hpp"
-#include "format_value.hpp"
+#include "value_text.hpp"
 #include "html_page_template.hpp"
 
 #include <cmath>
@@ -11,12 +11,6 @@
 
 namespace torvane {
 namespace {
-
-std::string entry_text(float value)
-{
-    char buffer[max_value_chars + value_scratch_chars];
-    return std::string(buffer, format_value(value, buffer));
-}
 
 // A JSON string that is also safe inside a <script> element.
 std::string json_string(std::string_view text)
@@ -45,7 +39,7 @@ template <class T, class Show> std::string json_array(const std::vector<T>& item
 
 std::string json_texts(const std::vector<float>& values)
 {
-    return json_array(values, [](float v) { return json_string(entry_text(v)); });
+    return json_array(values, [](float v) { return json_string(report_value_text(v)); });
 }
 
 // The entries whose text the pass changed, as runs along a row: row, first column, and
@@ -60,8 +54,8 @@ std::string changed_runs(const pass_record& pass, std::uint32_t order)
             std::string run;
             const std::size_t first = c;
             for (; c < width; ++c) {
-                const std::string now = entry_text(pass.after[r * width + c]);
-                if (now == entry_text(pass.before[r * width + c]))
+                const std::string now = report_value_text(pass.after[r * width + c]);
+                if (now == report_value_text(pass.before[r * width + c]))
                     break;
                 run += (run.empty() ? "" : " ") + now;
             }
@@ -80,7 +74,7 @@ std::string joined_texts(const std::vector<float>& values)
 {
     std::string out;
     for (const float v : values)
-        out += (out.empty() ? "" : " ") + entry_text(v);
+        out += (out.empty() ? "" : " ") + report_value_text(v);
     return json_string(out);
 }
 

@@ -1,7 +1,7 @@
 #include "latex_view.hpp"
 
 #include "explain_view.hpp"
-#include "format_value.hpp"
+#include "value_text.hpp"
 
 #include <charconv>
 #include <string_view>
@@ -52,17 +52,8 @@ std::string math_number(std::string_view printed)
     return std::string(printed.substr(0, e)) + " \\times 10^{" + std::to_string(exponent) + "}";
 }
 
-std::string float_number(float value)
-{
-    char buffer[max_value_chars + value_scratch_chars];
-    return math_number(std::string_view(buffer, static_cast<std::size_t>(format_value(value, buffer) - buffer)));
-}
-
-std::string factor_number(float value)
-{
-    char buffer[32];
-    return math_number(std::string_view(buffer, static_cast<std::size_t>(std::to_chars(buffer, buffer + sizeof buffer, value).ptr - buffer)));
-}
+std::string float_number(float value) { return math_number(report_value_text(value)); }
+std::string factor_number(float value) { return math_number(shortest_value_text(value)); }
 
 std::string whole_number(const big_int& value)
 {
@@ -86,10 +77,10 @@ std::string fraction_number(const big_rational& value)
 // rows x columns entries in math mode, a bar after column `bar` (0 for none).
 std::string matrix(std::size_t rows, std::size_t columns, std::size_t bar, const std::vector<std::string>& entries)
 {
-    std::string spec;
+    std::string alignment;  // every column right-aligned, the bar before column `bar`
     for (std::size_t c = 0; c < columns; ++c)
-        spec += std::string(c == bar && bar > 0 ? "|" : "") + "r";
-    std::string out = "\\begin{center}\\fitwide{$\\left[\\begin{array}{" + spec + "}\n";
+        alignment += std::string(c == bar && bar > 0 ? "|" : "") + "r";
+    std::string out = "\\begin{center}\\fitwide{$\\left[\\begin{array}{" + alignment + "}\n";
     for (std::size_t r = 0; r < rows; ++r) {
         for (std::size_t c = 0; c < columns; ++c)
             out += (c ? " & " : "") + entries[r * columns + c];
@@ -114,12 +105,12 @@ std::string step_heading(std::int32_t step, bool forward, std::uint32_t pivot)
 
 std::string itemised(const std::vector<std::string>& items)
 {
-    return items.empty() ? std::string() : "\\begin{itemize}\n" + [&] {
-        std::string out;
-        for (const std::string& item : items)
-            out += item;
-        return out;
-    }() + "\\end{itemize}\n";
+    if (items.empty())
+        return {};
+    std::string out = "\\begin{itemize}\n";
+    for (const std::string& item : items)
+        out += item;
+    return out + "\\end{itemize}\n";
 }
 
 std::string check_section(const accuracy& check)

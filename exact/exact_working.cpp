@@ -2,7 +2,22 @@
 
 #include "correct_digits.hpp"
 
+#include <algorithm>
+
 namespace torvane {
+
+namespace {
+
+// first, first + 1, ... end - 1.
+std::vector<std::uint32_t> rows_from(std::uint32_t first, std::uint32_t end)
+{
+    std::vector<std::uint32_t> rows;
+    for (std::uint32_t i = first; i < end; ++i)
+        rows.push_back(i);
+    return rows;
+}
+
+} // namespace
 
 big_rational rational_of(float value)
 {
@@ -59,25 +74,27 @@ bool exact_working::forward_pass(std::uint32_t j, std::vector<big_rational>& m)
         add_scaled_row(m, j, k, 1);
         pass.repaired_with = k;
     }
-    const big_rational pivot = m[j * width + j];
-    pass.divided_by_zero = pivot == 0;
-    for (std::uint32_t i = j + 1; i < order_ && !pass.divided_by_zero; ++i) {
-        big_rational factor = -m[i * width + j] / pivot;
-        add_scaled_row(m, i, j, factor);
-        pass.operations.push_back({i, std::move(factor)});
-    }
-    pass.after = m;
-    passes_.push_back(std::move(pass));
-    return !passes_.back().divided_by_zero;
+    return clear_column(std::move(pass), rows_from(j + 1, order_), m);
 }
 
 bool exact_working::backward_pass(std::uint32_t p, std::vector<big_rational>& m)
 {
-    const std::size_t width = 2 * std::size_t{order_};
     exact_pass pass{static_cast<std::int32_t>(2 * order_ - 1 - p), false, p, {}, {}, {}, false};
+    std::vector<std::uint32_t> above = rows_from(0, p);
+    std::reverse(above.begin(), above.end());
+    return clear_column(std::move(pass), above, m);
+}
+
+// Rows `rows`, in that order, each cleared in the pass's pivot column by the pivot row;
+// nothing is done when the pivot is 0.
+bool exact_working::clear_column(exact_pass pass, const std::vector<std::uint32_t>& rows, std::vector<big_rational>& m)
+{
+    const std::size_t width = 2 * std::size_t{order_};
+    const std::uint32_t p = pass.pivot;
     const big_rational pivot = m[p * width + p];
     pass.divided_by_zero = pivot == 0;
-    for (std::uint32_t i = p; i-- > 0 && !pass.divided_by_zero;) {
+    for (std::size_t k = 0; k < rows.size() && !pass.divided_by_zero; ++k) {
+        const std::uint32_t i = rows[k];
         big_rational factor = -m[i * width + p] / pivot;
         add_scaled_row(m, i, p, factor);
         pass.operations.push_back({i, std::move(factor)});

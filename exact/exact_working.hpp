@@ -45,6 +45,7 @@ public:
 private:
     bool forward_pass(std::uint32_t j, std::vector<big_rational>& m);
     bool backward_pass(std::uint32_t p, std::vector<big_rational>& m);
+    bool clear_column(exact_pass pass, const std::vector<std::uint32_t>& rows, std::vector<big_rational>& m);
     void add_scaled_row(std::vector<big_rational>& m, std::uint32_t target, std::uint32_t source,
                         const big_rational& factor) const;
 
