@@ -3,11 +3,16 @@
 # killed and interrupted runs, process limits, named pipes, its own files as input.
 # Each case runs in an empty directory of its own; every failure is listed, then the
 # script fails.
-# Usage: hostile_use.sh TORVANE [--sanitized]   (--sanitized: skip the process limits,
-# which a sanitizer's shadow memory and leak checker cannot live under)
+# Usage: hostile_use.sh TORVANE PART [--sanitized]
+#   PART: runs (runs that meet: side by side, through links, stopped, read while printed)
+#   or files (faults of the files, the run's own files, limits); ctest runs the two at once.
+#   --sanitized: skip the process limits, which a sanitizer's shadow memory and leak
+#   checker cannot live under.
 set -uo pipefail
 T=$1
-sanitized=${2:-}
+part=$2
+sanitized=${3:-}
+case $part in runs | files) ;; *) echo "hostile_use.sh: PART is runs or files, not '$part'" >&2; exit 2 ;; esac
 root=$(mktemp -d)
 chmod 755 "$root"
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$root"' EXIT
@@ -43,11 +48,7 @@ hold_directory() {
 release_directory() { echo >release; rm -f release held; }
 example() { printf '\xb5\xda 1\xb2\xbd\r\n1  2   | 1  0  \r\n'; }
 
-# The cases, in two files: runs that meet (side by side, through links, stopped, read
-# while printed), and files and limits (faults of the files, the run's own files, memory).
-here=$(dirname "$0")
-source "$here/hostile_runs.sh"
-source "$here/hostile_files.sh"
+source "$(dirname "$0")/hostile_$part.sh"
 
 for case in $(declare -F | awk '{ print $3 }' | grep '^case_'); do
   mkdir "$root/$case" && cd "$root/$case" && "$case"
