@@ -8,6 +8,8 @@ if(WIN32)
   install(TARGETS Torvane torvane RUNTIME DESTINATION .)
   # Read in Notepad: CR LF line ends, and the version filled in. The notices are those of
   # the runtime code linked into both programs, which its licences ask to travel along.
+  # HighwayHash's licence, Apache-2.0, asks for its whole text: Debian keeps it here.
+  file(READ /usr/share/common-licenses/Apache-2.0 APACHE_LICENSE_TEXT)
   foreach(text README.txt THIRD-PARTY-NOTICES.txt)
     configure_file(${PROJECT_SOURCE_DIR}/packaging/${text} ${PROJECT_BINARY_DIR}/packaging/${text}
       @ONLY NEWLINE_STYLE CRLF)

@@ -55,7 +55,7 @@ bool output_file::open(const std::string& path)
     path_ = path;
     block_.clear();
     written_ = 0;
-    checksum_ = {};
+    checksum_ = content_checksum(fresh_hash_key());  // a key of this run's own
     writer_unavailable_ = false;
     return true;
 }

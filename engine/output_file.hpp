@@ -71,6 +71,8 @@ public:
     // their checksum (complete once the stream is closed).
     std::uint64_t bytes_written() const { return written_; }
     std::uint64_t checksum() const { return checksum_.value(); }
+    // The key of that checksum, drawn afresh each time the stream is opened.
+    const hash_key& checksum_key() const { return checksum_.key(); }
     const std::string& path() const { return path_; }
 
 private:
@@ -91,7 +93,7 @@ private:
     std::unique_ptr<char[]> scratch_;
     std::size_t scratch_size_ = 0;
     std::uint64_t written_ = 0;
-    content_checksum checksum_;
+    content_checksum checksum_{hash_key{}};
     std::string path_;
     bool failed_ = false;
     int open_error_ = 0;

@@ -99,6 +99,8 @@ run_status lock_files(run_lock& lock, const run_options& options)
         return failure(run_failure::file_not_writable, lock.file(), lock.error_number());
     case lock_outcome::planted_link:
         return failure(run_failure::planted_link, lock.file());
+    case lock_outcome::planted_hard_link:
+        return failure(run_failure::planted_hard_link, lock.file());
     case lock_outcome::foreign_file:
         return failure(run_failure::foreign_file, lock.file());
     case lock_outcome::interrupted:
@@ -155,7 +157,7 @@ run_status show_report(press& run)
 {
     if (run.options.before_report_read)
         run.options.before_report_read();
-    report_file_reader report(report_file_name, {out_file.bytes_written(), out_file.checksum()}, run.threads,
+    report_file_reader report(report_file_name, {out_file.bytes_written(), out_file.checksum(), out_file.checksum_key()}, run.threads,
                               run.options.stop_requested);
     run.seam.set_result_text(report);
     if (run.stopping())

@@ -15,9 +15,9 @@ struct file_closer {
 
 // The checksum of the bytes as the run wrote them. On Windows the file was written in text
 // mode, each LF written lying on disk as CR LF: each CR LF read counts as the LF written.
-std::uint64_t sum_as_written(const std::string& on_disk, std::uint64_t& length)
+std::uint64_t sum_as_written(const std::string& on_disk, const hash_key& key, std::uint64_t& length)
 {
-    content_checksum checksum;
+    content_checksum checksum(key);
 #ifdef _WIN32
     std::string written;
     written.reserve(std::min<std::size_t>(on_disk.size(), std::size_t{1} << 16));
@@ -59,7 +59,7 @@ bool read_back_data(const char* path, written_report expected, std::string& text
     if (std::ferror(file.get()) || text.size() > most)
         return false;
     std::uint64_t length = 0;
-    const std::uint64_t checksum = sum_as_written(text, length);
+    const std::uint64_t checksum = sum_as_written(text, expected.key, length);
     return length == expected.bytes && checksum == expected.checksum;
 }
 

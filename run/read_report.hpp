@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keyed_hash.hpp"
 #include "seam.hpp"
 
 #include <cstdint>
@@ -17,6 +18,7 @@ class two_threads;
 struct written_report {
     std::uint64_t bytes = 0;
     std::uint64_t checksum = 0;
+    hash_key key{};  // the checksum's
 };
 
 // "mat.result" read back in the platform's text mode (on Windows the CR CR LF on disk
@@ -43,7 +45,8 @@ private:
     bool open_or_rewind();
     bool pass(const sink* consume);
     bool pass_in_turn(const sink* consume, char* piece, std::size_t size);
-    bool pass_in_pairs(const sink* consume, const std::unique_ptr<char[]> (&pieces)[2]);
+    bool pass_in_pairs(const std::unique_ptr<char[]> (&pieces)[2]);
+    bool pass_handing_over(const sink& consume, const std::unique_ptr<char[]> (&pieces)[2]);
 
     struct file_closer {
         void operator()(std::FILE* file) const { std::fclose(file); }

@@ -33,7 +33,7 @@ run_status save_inputs(std::string_view dimension_text, std::string_view data_te
         return {};
     out_file.write(data_text);
     out_file.close();
-    const written_report written{out_file.bytes_written(), out_file.checksum()};
+    const written_report written{out_file.bytes_written(), out_file.checksum(), out_file.checksum_key()};
     // Only a file gives back what was written to it: "mat.data" made a link to a device
     // would read back as nothing (/dev/null, and the boxes' texts would be lost unseen) or
     // without end (/dev/zero, filling memory).

@@ -25,6 +25,13 @@ fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 outside=$(objdump -d --no-show-raw-insn -C "$T" | awk '/^[0-9a-f]+ <.*>:$/ { name = $0 }
   /^ +[0-9a-f]+:\t+v/ && !/\tver[rw]/ && name !~ /<torvane::format_eight_into_slots_avx2\(/ { print name }' | sort -u)
 [ -z "$outside" ] || fail "AVX instructions outside the AVX2 formatter, in: $outside"
+# Likewise SSE3, SSSE3 and SSE4.1 (qemu64 has none of them) only in HighwayHash's SSE4.1
+# code, which runs after the run-time check.
+sse41='(pblendw|pblendvb|blendv?p[sd]|dpp[sd]|extractps|insertps|pextr[bdq]|pinsr[bdq]|pmax[su][bwd]|pmin[su][bwd]|pmov[sz]x[bwd][wdq]|pmuldq|pmulld|ptest|round[ps][sd]|mpsadbw|phminposuw|packusdw|pcmpeqq|movntdqa|pshufb|palignr|pabs[bwd]|ph(add|sub)[wd]|pmaddubsw|pmulhrsw|psign[bwd]|h(add|sub)p[sd]|movddup|movs[hl]dup|lddqu|addsubp[sd])'
+outside=$(objdump -d --no-show-raw-insn -C "$T" | awk -v set="^$sse41\$" '/^[0-9a-f]+ <.*>:$/ { name = $0 }
+  /^ +[0-9a-f]+:\t+/ { split($0, parts, "\t"); split(parts[2], word, " ") }
+  /^ +[0-9a-f]+:\t+/ && word[1] ~ set && name !~ /SSE41|keyed_hash_sse41/ { print name }' | sort -u)
+[ -z "$outside" ] || fail "SSE3/SSSE3/SSE4.1 instructions outside HighwayHash's SSE4.1 code, in: $outside"
 
 # The status, standard output and mat.data of one run, in DIRECTORY: run DIRECTORY [qemu-x86_64 -cpu CPU] ARGS...
 run() {

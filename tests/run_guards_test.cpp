@@ -22,35 +22,45 @@
 namespace torvane::testing {
 namespace {
 
-std::uint64_t checksum_in_pieces(const std::string& text, std::size_t piece)
+const hash_key some_key = {1, 2, 3, 4};
+
+std::uint64_t checksum_in_pieces(const std::string& text, std::size_t piece, const hash_key& key = some_key)
 {
-    content_checksum sum;
+    content_checksum sum(key);
     for (std::size_t at = 0; at < text.size(); at += piece)
         sum.add(std::string_view(text).substr(at, piece));
     return sum.value();
 }
 
-// Pieces summed apart, as two threads read them back, and joined in order.
+// Pieces summed apart, as two threads read them back, each saying where it lies, and
+// joined in order.
 std::uint64_t checksum_of_joined_pieces(const std::string& text, std::size_t piece)
 {
-    content_checksum sum;
+    content_checksum sum(some_key);
     for (std::size_t at = 0; at < text.size(); at += piece) {
-        content_checksum part;
+        content_checksum part(some_key, at);
         part.add(std::string_view(text).substr(at, piece));
         sum.append(part);
     }
     return sum.value();
 }
 
+// Adds `by` to the byte at `at`.
+std::string nudged(std::string text, std::size_t at, int by)
+{
+    return text.replace(at, 1, 1, static_cast<char>(text.at(at) + by));
+}
+
 TEST(content_checksum, is_the_same_however_the_text_is_cut_and_differs_for_any_change)
 {
     std::string text;
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; text.size() < 5 * content_checksum::block_size + 1234; ++i)
         text += std::to_string(i * 7919 % 1013) + "  ";
+    const std::size_t block = content_checksum::block_size;
     const std::uint64_t whole = checksum_in_pieces(text, text.size());
-    for (const std::size_t piece : {1, 7, 31, 32, 33, 1000})
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{32}, block - 1, block, block + 1})
         EXPECT_EQ(checksum_in_pieces(text, piece), whole) << "pieces of " << piece;
-    for (const std::size_t piece : {32, 64, 1024})
+    for (const std::size_t piece : {block, 2 * block, 4 * block})
         EXPECT_EQ(checksum_of_joined_pieces(text, piece), whole) << "joined pieces of " << piece;
 
     const struct {
@@ -59,11 +69,23 @@ TEST(content_checksum, is_the_same_however_the_text_is_cut_and_differs_for_any_c
     } changes[] = {
         {"one byte", std::string(text).replace(500, 1, "x")},
         {"two words swapped", text.substr(32, 8) + text.substr(8, 24) + text.substr(0, 8) + text.substr(40)},
+        {"two blocks swapped", text.substr(block, block) + text.substr(0, block) + text.substr(2 * block)},
+        // +1, -2, +1 a word apart: what a weighted sum of words does not see.
+        {"nudged +1 -2 +1", nudged(nudged(nudged(text, 100, 1), 132, -2), 164, 1)},
         {"a zero byte added", text + std::string(1, '\0')},
         {"the last byte dropped", text.substr(0, text.size() - 1)},
     };
     for (const auto& change : changes)
         EXPECT_NE(checksum_in_pieces(change.changed, 64), whole) << change.name;
+}
+
+// Keyed: another key gives another checksum of the same text, and each stream opened
+// draws a key of its own, so no one can work out a change the check misses.
+TEST(content_checksum, depends_on_a_key_drawn_afresh_for_each_stream)
+{
+    const std::string text(3 * content_checksum::block_size, 'x');
+    EXPECT_NE(checksum_in_pieces(text, 64, {1, 2, 3, 5}), checksum_in_pieces(text, 64, some_key));
+    EXPECT_NE(fresh_hash_key(), fresh_hash_key());
 }
 
 class run_guards : public in_scratch_directory {};
@@ -95,7 +117,7 @@ TEST_F(run_guards, data_file_read_back_is_the_text_written_or_nothing)
     const std::string text = "3\n1 2 3\r\n4 5 6\n7 8 10";
     written.write(text);
     written.close();
-    const written_report expected{written.bytes_written(), written.checksum()};
+    const written_report expected{written.bytes_written(), written.checksum(), written.checksum_key()};
     const std::string on_disk = read_file("mat.data");
 
     const struct {
@@ -126,8 +148,7 @@ TEST_F(run_guards, output_file_keeps_every_byte_in_order_past_its_buffers)
     std::string text;
     for (int i = 0; text.size() < (std::size_t{5} << 20) + 12345; ++i)
         text += std::to_string(i) + (i % 17 == 0 ? "\r\n" : "  ");
-    content_checksum whole;
-    whole.add(text);
+    hash_key last_key{};
     for (const std::size_t piece : {std::size_t{1}, std::size_t{4099}, std::size_t{1} << 20, (std::size_t{3} << 20) + 5}) {
         output_file file;
         ASSERT_TRUE(file.open("out.txt"));
@@ -150,7 +171,11 @@ TEST_F(run_guards, output_file_keeps_every_byte_in_order_past_its_buffers)
         }
         file.close();
         EXPECT_EQ(file.bytes_written(), text.size()) << "pieces of " << piece;
+        content_checksum whole(file.checksum_key());
+        whole.add(text);
         EXPECT_EQ(file.checksum(), whole.value()) << "pieces of " << piece;
+        EXPECT_NE(file.checksum_key(), last_key) << "the key of the stream before";
+        last_key = file.checksum_key();
         EXPECT_TRUE(read_file("out.txt") == on_disk(text)) << "pieces of " << piece;
     }
     output_file one_byte;  // the last, smallest block is written too
