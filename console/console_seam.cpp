@@ -1,5 +1,11 @@
 #include "console_seam.hpp"
 
+#include <cerrno>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#endif
+
 namespace torvane {
 
 console_seam::console_seam(std::string dimension, std::string data, std::optional<terminal_encoding> view,
@@ -8,12 +14,35 @@ console_seam::console_seam(std::string dimension, std::string data, std::optiona
 {
 }
 
+namespace {
+
+// A pipe that holds 1 MiB, the size of the pieces the report is read in, instead of 64 KiB:
+// a sixteenth of the switches between this program and its reader. Where the pipe cannot
+// grow (a limit set lower, not a pipe), nothing changes.
+void widen_pipe([[maybe_unused]] std::FILE* out)
+{
+#ifdef F_SETPIPE_SZ
+    fcntl(fileno(out), F_SETPIPE_SZ, 1 << 20);
+#endif
+}
+
+} // namespace
+
+// Notes the first failure and its errno; later writes are not tried.
+void console_seam::fail_output()
+{
+    if (!output_failed_)
+        output_error_ = errno;
+    output_failed_ = true;
+}
+
 void console_seam::emit(std::string_view text)
 {
     if (output_failed_)
         return;  // a reader that has gone, or a full disk: the rest would only fail as well
+    errno = 0;
     if (!text.empty() && std::fwrite(text.data(), 1, text.size(), out_) != text.size())
-        output_failed_ = true;
+        fail_output();
 }
 
 // The report is checked whole before any of it is printed: a report that turns out to be
@@ -30,9 +59,10 @@ void console_seam::set_result_text(report_source& report)
         case report_source::sending::done:
             break;
         case report_source::sending::failed:
-            output_failed_ = true;
+            fail_output();
             break;
         case report_source::sending::not_possible:
+            widen_pipe(out_);
             report.read([this](std::string_view piece) { emit(piece); });
             break;
         }
@@ -48,8 +78,9 @@ void console_seam::set_result_text(report_source& report)
         converter.finish(converted);
         emit(converted);
     }
+    errno = 0;
     if (std::fflush(out_) != 0)
-        output_failed_ = true;
+        fail_output();
 }
 
 } // namespace torvane

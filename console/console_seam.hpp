@@ -31,6 +31,8 @@ public:
     void limit_order(std::int32_t order) { largest_order_ = order; }
 
     bool output_failed() const { return output_failed_; }
+    // errno of the failed write (EFBIG, ENOSPC ...), or 0 where none was given.
+    int output_error() const { return output_error_; }
 
     // Called once the report has been checked, just before its first byte goes out.
     std::function<void()> before_output;
@@ -42,7 +44,10 @@ private:
     std::string data_;
     std::optional<terminal_encoding> view_;
     std::FILE* out_;
+    void fail_output();
+
     bool output_failed_ = false;
+    int output_error_ = 0;
     std::int32_t largest_order_ = std::numeric_limits<std::int32_t>::max();
 };
 

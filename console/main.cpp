@@ -136,7 +136,9 @@ int report_outcome(const run_status& status, const console_seam& seam, const inp
     case run_outcome::interrupted:  // only a signal stops a run, and that is answered above
     case run_outcome::completed:
         if (seam.output_failed()) {
-            std::fprintf(stderr, TORVANE_PROGRAM_NAME ": could not write the report to standard output\n");
+            const std::string reason = seam.output_error() != 0 ? std::string(" (") + std::strerror(seam.output_error()) + ")" : "";
+            std::fprintf(stderr, TORVANE_PROGRAM_NAME ": could not write the report to standard output%s; %s\n",
+                         reason.c_str(), files_left(status));
             return exit_run_failed;
         }
         return exit_report;

@@ -1,6 +1,7 @@
 #include "read_report.hpp"
 
 #include "content_checksum.hpp"
+#include "report_file_open.hpp"
 #include "split_work.hpp"
 
 #include <cerrno>
@@ -9,8 +10,6 @@
 #ifndef _WIN32
 #include "send_file_range.hpp"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -46,60 +45,6 @@ piece_read read_piece_at(int descriptor, char* into, std::uint64_t offset)
     return read;
 }
 #endif
-
-#ifndef _WIN32
-// A read lease keeps other processes from opening the report for writing or truncating it
-// while it is checked and shown: they wait (up to the kernel's lease-break time) until it
-// is closed. Without an owner no signal is sent when one of them asks. Where a lease
-// cannot be had (another user's file, a network file system) the checksum still catches
-// a change, but only after the text has been handed over.
-bool hold_steady(int descriptor)
-{
-    if (fcntl(descriptor, F_SETLEASE, F_RDLCK) != 0)
-        return false;
-    if (fcntl(descriptor, F_SETOWN, 0) == 0)
-        return true;
-    fcntl(descriptor, F_SETLEASE, F_UNLCK);
-    return false;
-}
-#endif
-
-#ifndef _WIN32
-// Whether the lease taken by hold_steady() still stands: a writer's open starts to break
-// it (F_GETLEASE then gives F_UNLCK), and the kernel removes it after the break time.
-bool lease_intact(int descriptor) { return fcntl(descriptor, F_GETLEASE) == F_RDLCK; }
-#endif
-
-// Opens the report for reading in text mode. Only a regular file can give back what was
-// written to it; anything else is refused at once (ESPIPE) rather than read: a named
-// pipe with no writer would block the open for good.
-std::FILE* open_for_reading(const std::string& path, bool& held_steady)
-{
-    held_steady = false;
-#ifdef _WIN32
-    return std::fopen(path.c_str(), "r");
-#else
-    errno = 0;
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
-    if (descriptor < 0)
-        return nullptr;
-    struct stat status {};
-    std::FILE* file = nullptr;
-    const bool regular = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    if (regular && fcntl(descriptor, F_SETFL, O_RDONLY) == 0) {  // blocking again, for the reads
-        held_steady = hold_steady(descriptor);
-        file = fdopen(descriptor, "r");
-    }
-    else if (!regular && errno == 0)
-        errno = S_ISDIR(status.st_mode) ? EISDIR : ESPIPE;
-    if (!file) {
-        const int error = errno;
-        ::close(descriptor);
-        errno = error;
-    }
-    return file;
-#endif
-}
 
 } // namespace
 
@@ -137,7 +82,7 @@ bool report_file_reader::pass(const sink* consume)
     std::unique_ptr<char[]> pieces[2] = {std::unique_ptr<char[]>(new (std::nothrow) char[piece_size]),
                                          std::unique_ptr<char[]>(new (std::nothrow) char[piece_size])};
     if (pieces[0] && pieces[1])
-        return pass_in_pairs(consume, pieces);
+        return consume ? pass_handing_over(*consume, pieces) : pass_in_pairs(pieces);
 #endif
     // Where a large piece cannot be had (an address-space limit), a small one does the
     // same job more slowly, so the limit at which a run works does not depend on how
@@ -152,16 +97,17 @@ bool report_file_reader::pass(const sink* consume)
 #ifndef _WIN32
 // Two pieces at a time, one on each core: each is read at its own place and summed on
 // the thread that read it, while it is in that core's cache; then both are taken in order.
-bool report_file_reader::pass_in_pairs(const sink* consume, const std::unique_ptr<char[]> (&pieces)[2])
+bool report_file_reader::pass_in_pairs(const std::unique_ptr<char[]> (&pieces)[2])
 {
     const int descriptor = fileno(file_.get());
     std::uint64_t total = 0;
-    content_checksum checksum;
+    content_checksum checksum(expected_.key);
     for (;;) {
         if (stopping())
             return false;  // a signal: printing stops within two pieces
         piece_read reads[2];
-        content_checksum sums[2];
+        content_checksum sums[2] = {content_checksum(expected_.key, total),
+                                    content_checksum(expected_.key, total + piece_size)};
         threads_.run_in_two_parts([&](int part) {
             const auto p = static_cast<std::size_t>(part);
             reads[p] = read_piece_at(descriptor, pieces[p].get(), total + p * piece_size);
@@ -176,8 +122,6 @@ bool report_file_reader::pass_in_pairs(const sink* consume, const std::unique_pt
             if (total > expected_.bytes)
                 return false;
             checksum.append(sums[p]);
-            if (consume && reads[p].bytes > 0)
-                (*consume)(std::string_view(pieces[p].get(), reads[p].bytes));
             if (reads[p].bytes < piece_size) {
                 // The file ended here; more after it means it grew while being read.
                 if (p == 0 && reads[1].bytes > 0)
@@ -188,12 +132,51 @@ bool report_file_reader::pass_in_pairs(const sink* consume, const std::unique_pt
         }
     }
 }
+
+// Each piece is handed over on this thread (a signal then interrupts a write that a
+// reader holds up) while the helper reads and sums the next: the reading costs no time.
+bool report_file_reader::pass_handing_over(const sink& consume, const std::unique_ptr<char[]> (&pieces)[2])
+{
+    const int descriptor = fileno(file_.get());
+    std::uint64_t total = 0;
+    content_checksum checksum(expected_.key);
+    std::size_t read_before = 0;  // bytes in pieces[1 - next] to hand over
+    bool ended = false;
+    for (int next = 0; !ended || read_before > 0; next = 1 - next) {
+        if (stopping())
+            return false;  // a signal: printing stops within a piece
+        piece_read read;
+        content_checksum sum(expected_.key, total);
+        threads_.run_in_two_parts([&](int part) {
+            if (part == 0 && read_before > 0) {
+                consume(std::string_view(pieces[1 - next].get(), read_before));
+            } else if (part == 1 && !ended) {
+                read = read_piece_at(descriptor, pieces[next].get(), total);
+                sum.add(std::string_view(pieces[next].get(), read.bytes));
+            }
+        });
+        if (ended)
+            break;
+        if (read.error_number != 0) {
+            error_number_ = read.error_number;
+            return false;
+        }
+        total += read.bytes;
+        if (total > expected_.bytes)
+            return false;
+        checksum.append(sum);
+        read_before = read.bytes;
+        ended = read.bytes < piece_size;
+    }
+    complete_ = total == expected_.bytes && checksum.value() == expected_.checksum;
+    return complete_;
+}
 #endif
 
 bool report_file_reader::pass_in_turn(const sink* consume, char* piece, std::size_t size)
 {
     std::uint64_t total = 0;
-    content_checksum checksum;
+    content_checksum checksum(expected_.key);
     std::size_t got;
     while ((got = std::fread(piece, 1, size, file_.get())) > 0) {
         if (stopping())
@@ -254,8 +237,10 @@ report_source::sending report_file_reader::send_to(std::FILE* out)
     case send_result::not_supported:
         return sending::not_possible;
     case send_result::source_ended:
+        // Cut short after it was checked: what went out is not the checked report.
         complete_ = false;
-        return sending::failed;
+        changed_while_shown_ = true;
+        return sending::done;
     case send_result::target_failed:
         break;
     }

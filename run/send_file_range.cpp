@@ -16,6 +16,7 @@ send_result send_file_range(int, int, std::uint64_t, const std::function<bool()>
 #include <cerrno>
 
 #include <sys/sendfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace torvane {
@@ -33,10 +34,18 @@ ssize_t move_some(way how, int source, off_t& offset, int target, std::size_t si
     return sendfile(target, source, &offset, size);
 }
 
+bool regular_file(int descriptor)
+{
+    struct stat status {};
+    return fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 } // namespace
 
 send_result send_file_range(int source, int target, std::uint64_t bytes, const std::function<bool()>& stop_requested)
 {
+    if (!regular_file(target))
+        return send_result::not_supported;
     off_t offset = 0;
     way how = way::copy_range;
     while (static_cast<std::uint64_t>(offset) < bytes) {
