@@ -4,6 +4,10 @@
 #include <csignal>
 #include <cstring>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace torvane {
 namespace {
 
@@ -35,9 +39,29 @@ constexpr int stopping_signals[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGPIPE, SIGALR
 #endif
 };
 
+// The signals a fault raises. Another process may send them too (a service manager's
+// watchdog sends SIGABRT): then they ask the run to stop, as SIGTERM does.
+constexpr int fault_signals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS};
+
+// Sent with kill or sigqueue by another process (si_code SI_USER, SI_QUEUE, SI_TKILL are
+// not above 0): a request to stop. Raised by this process's own fault or abort(): the
+// default action at once, returning to the faulting instruction, or to abort(), which
+// raises it again.
+extern "C" void stop_if_sent(int signal_number, siginfo_t* info, void*)
+{
+    if (info != nullptr && info->si_code <= 0 && info->si_pid != getpid()) {
+        stop_at_next_step(signal_number);
+        return;
+    }
+    struct sigaction default_action {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(signal_number, &default_action, nullptr);
+}
+
 // Without SA_RESTART: a write to a pipe or a terminal that blocks (a reader that stopped
 // reading) returns at the signal instead of going on waiting, so the stop is seen.
-void catch_signal(int signal_number)
+void catch_signal(int signal_number, bool fault = false)
 {
     struct sigaction now {};
     if (sigaction(signal_number, nullptr, &now) != 0)
@@ -45,9 +69,14 @@ void catch_signal(int signal_number)
     if (now.sa_handler == SIG_IGN && signal_number == SIGHUP)
         return;  // nohup: the run is meant to outlive its terminal
     struct sigaction stop {};
-    stop.sa_handler = stop_at_next_step;
+    if (fault) {
+        stop.sa_sigaction = stop_if_sent;
+        stop.sa_flags = SA_SIGINFO;
+    } else {
+        stop.sa_handler = stop_at_next_step;
+        stop.sa_flags = 0;
+    }
     sigemptyset(&stop.sa_mask);
-    stop.sa_flags = 0;
     sigaction(signal_number, &stop, nullptr);
 }
 
@@ -60,6 +89,8 @@ void stop_on_signals()
     for (const int signal_number : stopping_signals)
         catch_signal(signal_number);
 #ifndef _WIN32
+    for (const int signal_number : fault_signals)
+        catch_signal(signal_number, true);
     // The real-time signals end the process by default as well.
     for (int signal_number = SIGRTMIN; signal_number <= SIGRTMAX; ++signal_number)
         catch_signal(signal_number);
@@ -69,6 +100,8 @@ void stop_on_signals()
     sigset_t caught;
     sigemptyset(&caught);
     for (const int signal_number : stopping_signals)
+        sigaddset(&caught, signal_number);
+    for (const int signal_number : fault_signals)
         sigaddset(&caught, signal_number);
     pthread_sigmask(SIG_UNBLOCK, &caught, nullptr);
 #endif
