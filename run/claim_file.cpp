@@ -28,6 +28,11 @@ int open_or_create(const char* name, int flags, bool& created)
         created = true;
         return descriptor;
     }
+    // Made meanwhile, where links are not followed: opened as it now is, so that a link or
+    // another user's file put there in between is named as such, not met as a refusal of
+    // the kernel's (EACCES).
+    if (errno == EEXIST && (flags & O_NOFOLLOW) != 0)
+        return ::open(name, flags);
     // A link into a missing directory, or a file made meanwhile: as an open for writing would.
     return ::open(name, flags | O_CREAT, 0666);
 }
@@ -77,7 +82,9 @@ claimed_file claim_file(const char* name, claim_mode mode)
         claim.error_number = ESPIPE;
     else if (guarded && !followed && !owned_here(opened, directory))
         claim.foreign = true;
-    if (claim.error_number != 0 || claim.foreign) {
+    else if (guarded && !followed && S_ISREG(opened.st_mode) && opened.st_nlink > 1)
+        claim.hard_linked = true;
+    if (claim.error_number != 0 || claim.foreign || claim.hard_linked) {
         ::close(claim.descriptor);
         claim.descriptor = -1;
     }

@@ -8,6 +8,7 @@ struct claimed_file {
     int error_number = 0;  // why it could not be opened (ESPIPE: not a regular file)
     bool planted = false;  // another user's symbolic link in a shared sticky directory
     bool foreign = false;  // another user's file there, which they may swap for a link
+    bool hard_linked = false;  // a file there with another name elsewhere, which anyone may have made
     bool created = false;  // it did not exist before
 };
 
@@ -21,6 +22,9 @@ enum class claim_mode { reading, writing };
 // have this run write wherever it points. For the same reason a file there of another
 // user's is refused (the kernel's fs.protected_regular rule): the run opens its files by
 // name more than once, and that user could put a link in its place between two opens.
+// A file there with more than one name is refused too: anyone may have made the name here
+// a hard link to a file elsewhere that the user running may write (the kernel lets anyone
+// link a file they may read and write), to have this run write it.
 claimed_file claim_file(const char* name, claim_mode mode);
 
 } // namespace torvane

@@ -42,6 +42,7 @@ enum class run_failure {
     directory_not_lockable, // directory `file` cannot be locked for the run
     refused_by_front_end,   // the order is above the seam's largest_order()
     planted_link,         // `file` is another user's symbolic link in a shared sticky directory
+    planted_hard_link,    // `file` has another name elsewhere, in a shared sticky directory
     foreign_file,         // `file` is another user's file there, which they may swap for a link
     changed_while_shown,  // the report was checked, then changed while it was shown
 };

@@ -140,6 +140,8 @@ lock_outcome refusal(const claimed_file& claim)
 {
     if (claim.planted)
         return lock_outcome::planted_link;
+    if (claim.hard_linked)
+        return lock_outcome::planted_hard_link;
     return claim.foreign ? lock_outcome::foreign_file : lock_outcome::file_unusable;
 }
 
@@ -151,13 +153,18 @@ bool same_file(int first, int second)
 
 } // namespace
 
-// The report is held open for reading only until the lock is had: a run printing its
-// report holds a read lease on it, which an open for writing would break.
+// Both files are held open for reading only until the lock is had: a run printing its
+// report holds a read lease on it, which an open for writing would break, and either file
+// may be that report through a link.
 lock_outcome run_lock::open_files()
 {
     for (int f = 0; f < 2; ++f) {
         const char* name = f == 0 ? data_file_name : report_file_name;
-        const claimed_file claim = claim_file(name, f == 0 ? claim_mode::writing : claim_mode::reading);
+        claimed_file claim = claim_file(name, claim_mode::reading);
+        // A "mat.data" this user may write but not read is written all the same; reading
+        // it back then fails, and the run says so.
+        if (f == 0 && claim.descriptor < 0 && claim.error_number == EACCES)
+            claim = claim_file(name, claim_mode::writing);
         if (claim.descriptor < 0) {
             file_ = name;
             error_number_ = claim.error_number;
@@ -188,11 +195,25 @@ run_lock::attempt run_lock::try_once()
         error_number_ = errno;
         return attempt::failed;
     }
-    // "mat.data" carries the byte lock Wine sees; both files carry a flock, which keeps
-    // out a run whose other file is this one through a link.
-    const bool taken = lock_byte(descriptors_[0], F_WRLCK) == 0 && lock_whole(descriptors_[0]) == 0 &&
-                       (same_file_ || lock_whole(descriptors_[1]) == 0);
-    if (taken)
+    // Both files carry a flock, which keeps out a run whose other file is this one through
+    // a link; "mat.data" carries the byte lock Wine sees, which needs it open for writing,
+    // and that open waits until no run of ours holds the files.
+    if (lock_whole(descriptors_[0]) != 0 || (!same_file_ && lock_whole(descriptors_[1]) != 0)) {
+        unlock();
+        return attempt::taken_elsewhere;
+    }
+    if (data_writer_ < 0) {
+        const claimed_file claim = claim_file(data_file_name, claim_mode::writing);
+        if (claim.descriptor < 0) {
+            file_ = data_file_name;
+            error_number_ = claim.error_number;
+            refused_ = refusal(claim);
+            unlock();
+            return attempt::refused;
+        }
+        data_writer_ = claim.descriptor;
+    }
+    if (lock_byte(data_writer_, F_WRLCK) == 0)
         return attempt::taken;
     unlock();
     return attempt::taken_elsewhere;
@@ -216,8 +237,8 @@ lock_outcome run_lock::open_report_for_writing()
 // on each other.
 void run_lock::unlock()
 {
-    if (descriptors_[0] >= 0)
-        lock_byte(descriptors_[0], F_UNLCK);
+    if (data_writer_ >= 0)
+        lock_byte(data_writer_, F_UNLCK);
     for (const int descriptor : descriptors_)
         if (descriptor >= 0)
             flock(descriptor, LOCK_UN);
@@ -232,6 +253,9 @@ void run_lock::release()
             ::close(descriptor);  // closing drops the lock
         descriptor = -1;
     }
+    if (data_writer_ >= 0)
+        ::close(data_writer_);
+    data_writer_ = -1;
     if (directory_ >= 0)
         ::close(directory_);
     directory_ = -1;
@@ -262,6 +286,11 @@ lock_outcome run_lock::acquire(const lock_wait& wait)
         case attempt::failed:
             release();
             return lock_outcome::not_lockable;
+        case attempt::refused:
+            if (created_data_)
+                forget_new_data_file();
+            release();
+            return refused_;
         case attempt::taken_elsewhere:
             break;
         }

@@ -15,8 +15,9 @@
 //
 // Opening both files for writing comes before either is emptied: a file that cannot be
 // written (read-only, append-only, immutable, a directory) fails the run while both files
-// are still as they were. The report is opened for writing only once the lock is held:
-// another run printing its report holds a read lease on it, which that open would break.
+// are still as they were. Either is opened for writing only once the flocks are held:
+// another run printing its report holds a read lease on it, which that open would break,
+// and through a link this run's "mat.data" may be that report.
 
 #include <chrono>
 #include <functional>
@@ -31,6 +32,7 @@ enum class lock_outcome {
     interrupted,   // the wait was stopped from outside
     file_unusable, // file() cannot be opened for writing; error_number() says why
     planted_link,  // file() is another user's symbolic link in a shared sticky directory
+    planted_hard_link,  // file() has another name elsewhere, in a shared sticky directory
     foreign_file,  // file() is another user's file there
 };
 
@@ -53,7 +55,7 @@ public:
     const std::string& file() const { return file_; }
 
 private:
-    enum class attempt { taken, taken_elsewhere, failed };
+    enum class attempt { taken, taken_elsewhere, failed, refused };
     lock_outcome open_files();
     attempt try_once();
     lock_outcome open_report_for_writing();
@@ -68,10 +70,12 @@ private:
     void* handles_[2] = {nullptr, nullptr};
 #else
     int directory_ = -1;
-    int descriptors_[2] = {-1, -1};
+    int descriptors_[2] = {-1, -1};  // opened for reading, for the flocks
+    int data_writer_ = -1;           // "mat.data" opened for writing, for the byte lock
     bool same_file_ = false;  // one file under both names: it is locked once
 #endif
     bool created_data_ = false;  // "mat.data" did not exist before this run
+    lock_outcome refused_ = lock_outcome::file_unusable;  // why, after attempt::refused
     int error_number_ = 0;
     std::string file_;
 };

@@ -102,6 +102,9 @@ constexpr const char* zh_none_free =
 constexpr const char* zh_foreign_file =
     "\x20\xca\xf4\xd3\xda\xb9\xab\xd3\xc3\xc4\xbf\xc2\xbc\xd6\xd0\xb5\xc4\xc6\xe4\xcb\xfb\xd3\xc3\xbb\xa7\xa3\xac"
     "\xce\xb4\xd0\xb4\xc8\xeb\xc8\xce\xba\xce\xce\xc4\xbc\xfe\xa1\xa3"; // " 属于公用目录中的其他用户，未写入任何文件。"
+constexpr const char* zh_planted_hard_link =
+    "\x20\xca\xc7\xb9\xab\xd3\xc3\xc4\xbf\xc2\xbc\xd6\xd0\xd6\xb8\xcf\xf2\xb1\xf0\xb4\xa6\xd2\xbb\xb8\xf6\xce\xc4\xbc\xfe\xb5\xc4\xd3\xb2\xc1\xb4\xbd\xd3"
+    "\xa3\xac\xbf\xc9\xc4\xdc\xca\xc7\xc6\xe4\xcb\xfb\xd3\xc3\xbb\xa7\xbd\xa8\xb5\xc4\xa3\xac\xce\xb4\xd0\xb4\xc8\xeb\xc8\xce\xba\xce\xce\xc4\xbc\xfe\xa1\xa3"; // " 是公用目录中指向别处一个文件的硬链接，可能是其他用户建的，未写入任何文件。"
 constexpr const char* zh_planted_link =
     "\x20\xca\xc7\xc6\xe4\xcb\xfb\xd3\xc3\xbb\xa7\xd4\xda\xb9\xab\xd3\xc3\xc4\xbf\xc2\xbc\xd6\xd0\xbd\xa8\xb5\xc4"
     "\xb7\xfb\xba\xc5\xc1\xb4\xbd\xd3\xa3\xac\xce\xb4\xd0\xb4\xc8\xeb\xc8\xce\xba\xce\xce\xc4\xbc\xfe\xa1\xa3"; // " 是其他用户在公用目录中建的符号链接，未写入任何文件。"
@@ -173,6 +176,11 @@ std::string describe_failure_english(const run_status& status)
         return quoted(status.file) +
                " belongs to another user in this directory, which everyone may write to, who could swap it for a link "
                "between two opens; nothing was written (remove it, or run in a directory of your own)";
+    case run_failure::planted_hard_link:
+        return quoted(status.file) +
+               " is a hard link to a file with another name elsewhere, in this directory, which everyone may write "
+               "to; another user may have made it to have this run write that file, so nothing was written (remove "
+               "it, or run in a directory of your own)";
     case run_failure::planted_link:
         return quoted(status.file) +
                " is a symbolic link that another user made in this directory, which everyone may write to; "
@@ -208,6 +216,8 @@ std::string describe_failure_chinese_gbk(const run_status& status)
         return zh_order + order + zh_beyond_front_end;
     case run_failure::planted_link:
         return quoted(status.file) + zh_planted_link;
+    case run_failure::planted_hard_link:
+        return quoted(status.file) + zh_planted_hard_link;
     case run_failure::foreign_file:
         return quoted(status.file) + zh_foreign_file;
     case run_failure::changed_while_shown:
