@@ -45,8 +45,34 @@ case_runs_sharing_a_file_through_a_link_wait_for_each_other() {
   [ "$failed" -eq 0 ] || fail "$failed of 120 runs failed instead of waiting: $(cat err1 err2)"
 }
 
+# Crossed: B's mat.data is A's mat.result through a link. B, started while A prints its
+# report, waits for A (an open for writing would break A's read lease) and then runs; A
+# prints its report whole.
+case_runs_crossing_their_files_wait_for_each_other() {
+  matrix 11 10000 >m100
+  mkdir A B alone
+  (cd alone && "$T" --raw --dimension 100 --data-file ../m100 >../want)
+  : >A/mat.result
+  ln -s ../A/mat.result B/mat.data
+  { (cd A && exec "$T" --raw --dimension 100 --data-file ../m100 2>../errA); echo $? >statusA; } | {
+    head -c 1000 >head
+    : >printing
+    wait_until test -s errB  # B waits and says so, or fails
+    cat >tail
+  } &
+  wait_until test -e printing
+  (cd B && exec "$T" --raw --dimension 2 --data '1 2 3 4' >../outB 2>../errB)
+  expect_status $? 0
+  wait
+  expect_status "$(cat statusA)" 0
+  expect_in errB "waiting for another run"
+  cat head tail | cmp -s - want || fail "A did not print its report whole: $(cat errA)"
+  [ "$(head -c 25 outB)" = "$(example)" ] || fail "B did not print its report: $(cat errB)"
+}
+
 # In a sticky directory everyone may write to (as /tmp), another user's link named
-# mat.result or mat.data is not followed, nor another user's file of that name written:
+# mat.result or mat.data is not followed, nor a hard link there to a file elsewhere, nor
+# another user's file of that name written:
 # the run names it and writes nothing. A link of the user's own there still works.
 case_planted_links_are_not_followed() {
   [ "$(id -u)" -eq 0 ] || { lacks "needs root to plant a link as another user"; return; }
@@ -60,6 +86,18 @@ case_planted_links_are_not_followed() {
     expect_status $? 3
     expect_in err "\"$name\" is a symbolic link that another user made"
     [ "$(cat precious)" = "only root may write this" ] || fail "$name: the planted link was written through"
+  done
+  # A hard link there, planted by another user, to a file elsewhere that root may write:
+  # the kernel lets anyone link a file they may read and write.
+  chmod 666 precious
+  for name in mat.result mat.data; do
+    rm -f shared/mat.*
+    setpriv --reuid=65534 --regid=65534 --clear-groups ln "$PWD/precious" "shared/$name" ||
+      { fail "$name: could not plant a hard link"; continue; }
+    (cd shared && exec "$T" --raw --dimension 2 --data '1 2 3 4') >out 2>err
+    expect_status $? 3
+    expect_in err "\"$name\" is a hard link to a file with another name elsewhere"
+    [ "$(cat precious)" = "only root may write this" ] || fail "$name: the planted hard link was written through"
   done
   # another user's own file there could be swapped for a link between two opens
   rm -f shared/mat.*
@@ -102,12 +140,14 @@ case_a_second_run_waits_and_says_so() {
 }
 
 # Every signal whose default ends the process stops the run at a step block: no partial
-# report, a line that says so, 128 + the signal. (A background job starts with SIGINT and
-# SIGQUIT ignored: they must stop the run all the same.)
+# report, a line that says so, 128 + the signal; those a fault raises too (SIGABRT, SIGSEGV
+# ...) when another process sends them, as a watchdog does. (A background job starts with
+# SIGINT and SIGQUIT ignored: they must stop the run all the same.)
 case_signals_leave_no_partial_report() {
   matrix 8 90000 >m300
   local signal status
-  for signal in INT:130 TERM:143 HUP:129 QUIT:131 USR1:138 USR2:140 ALRM:142 VTALRM:154 PROF:155 RTMIN+3:165; do
+  for signal in INT:130 TERM:143 HUP:129 QUIT:131 USR1:138 USR2:140 ALRM:142 VTALRM:154 PROF:155 RTMIN+3:165 \
+    ABRT:134 SEGV:139 BUS:135 FPE:136 ILL:132 TRAP:133 SYS:159; do
     rm -f mat.result
     "$T" --raw --dimension 300 --data-file m300 >/dev/null 2>err &
     wait_for_report
@@ -190,6 +230,51 @@ case_a_report_changed_while_printed_is_exit_3() {
   echo "$before" >$lease_time
   expect_in err "the report changed while it was printed"
 }
+# What --raw hands a pipe is the checked text itself, not the file's pages: a change made
+# to mat.result after the run ended does not reach a reader who had not yet read so far.
+case_raw_output_is_a_copy_of_the_checked_report() {
+  matrix 5 400 >m20
+  "$T" --dimension 20 --data-file m20 >/dev/null 2>err
+  local size
+  size=$(stat -c %s mat.result)
+  { "$T" --raw --dimension 20 --data-file m20 2>err; echo $? >status; } | {
+    head -c $((size - 32768)) >/dev/null  # the rest stays in the pipe, which holds 64 KiB
+    wait_until test -s status
+    cp mat.result checked
+    printf 'CHANGED!' | dd of=mat.result bs=1 seek=$((size - 1000)) conv=notrunc 2>/dev/null
+    cat >rest
+  }
+  expect_status "$(cat status)" 0
+  tail -c 32768 checked | cmp -s - rest || fail "the reader got bytes written after the run ended: $(grep -c CHANGED rest)"
+}
+
+# A change made to miss a plain sum (+1, -2, +1 to a byte a block of 32 apart) while the
+# report is printed and a writer holds it open (so no lease): the keyed check sees it.
+case_a_change_shaped_to_pass_a_sum_is_exit_3() {
+  matrix 11 10000 >m100
+  : >mat.result
+  mkfifo let_go
+  (exec 3>>mat.result; : >writer_open; read _ <let_go) &
+  wait_until test -e writer_open
+  local raw
+  for raw in --raw ""; do
+    rm -f printing changed
+    change_once_printing nudge_three &
+    "$T" $raw --dimension 100 --data-file m100 2>err | slow_reader
+    expect_status "${PIPESTATUS[0]}" 3
+    expect_in err "the report changed while it was printed"
+  done
+  echo >let_go
+  wait
+}
+# Adds BY to the byte of mat.result at OFFSET: nudge OFFSET BY
+nudge() {
+  local byte
+  byte=$(od -An -tu1 -j "$1" -N1 mat.result | tr -d ' ')
+  printf "\\$(printf %03o $(((byte + $2) & 255)))" | dd of=mat.result bs=1 seek="$1" conv=notrunc 2>/dev/null
+}
+nudge_three() { nudge 5000000 1 && nudge 5000032 -2 && nudge 5000064 1; }
+
 # Reads the first bytes (the report was checked: printing has begun), says so, and reads
 # no more until the report has been changed, so that the run waits on a full pipe.
 slow_reader() {
@@ -199,9 +284,14 @@ slow_reader() {
   cat >/dev/null
 }
 # Once printing has begun, changes 12 bytes far past what the pipe can have taken (with a
-# lease, the write waits until the kernel breaks it), then says so.
+# lease, the write waits until the kernel breaks it), or makes the change given, then says
+# so: change_once_printing [COMMAND]
 change_once_printing() {
   for _ in $(seq 6000); do [ -e printing ] && break; sleep 0.02; done
-  printf 'XXXXXXXXXXXX' | dd of=mat.result bs=1 seek=5000000 conv=notrunc 2>/dev/null
+  if [ $# -gt 0 ]; then
+    "$@"
+  else
+    printf 'XXXXXXXXXXXX' | dd of=mat.result bs=1 seek=5000000 conv=notrunc 2>/dev/null
+  fi
   : >changed
 }
