@@ -153,7 +153,9 @@ int report_outcome(const run_status& status, const console_seam& seam, const inp
         std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", views.order_refusal(status.order).c_str());
         return exit_usage;
     }
-    std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", describe_failure_english(status).c_str());
+    // A run that failed after it had emptied the report says so: the earlier report is gone.
+    std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s%s\n", describe_failure_english(status).c_str(),
+                 status.report_emptied ? "; no report was left in \"mat.result\"" : "");
     return exit_run_failed;
 }
 

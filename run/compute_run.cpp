@@ -26,6 +26,7 @@ struct press {
     const run_options& options;
     front_end& seam;
     two_threads threads;
+    bool report_emptied = false;  // "mat.result" was reset: an earlier report is gone
 
     bool stopping() const { return options.stop_requested && options.stop_requested(); }
 };
@@ -176,6 +177,7 @@ run_status run_with_files(press& run, matrix_reading& reading)
         return failure(run_failure::file_not_writable, data_file_name, out_file.open_error());
     if (!reset_file(report_file_name))
         return failure(run_failure::file_not_writable, report_file_name, out_file.open_error());
+    run.report_emptied = true;
     out_file.clear();
     in_file.clear();
     const std::string dimension_text = seam.dimension_text();
@@ -239,6 +241,8 @@ run_status compute_run(front_end& seam, const run_options& options)
     try {
         press run(options, seam);
         status = run_locked(run, reading);
+        status.report_emptied = run.report_emptied && status.outcome == run_outcome::failed &&
+                                status.failure != run_failure::changed_while_shown;
     } catch (const std::bad_alloc&) {  // before the files were touched, or after the run
         status = failure(run_failure::out_of_memory);
     }

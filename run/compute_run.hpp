@@ -56,6 +56,7 @@ struct run_status {
     matrix_reading reading;  // what was read from "mat.data", as far as the run got
     stop_point stopped_at = stop_point::computing;  // for an interrupted run
     std::chrono::milliseconds lock_waited{0};  // how long a busy directory was waited for
+    bool report_emptied = false;  // a failed run had emptied "mat.result": no report is left there
 };
 
 // What a front end asks of a run beyond its texts (the watcher, progress, a stop, the

@@ -40,7 +40,7 @@ case_a_run_stopped_while_waiting_leaves_the_files() {
 case_a_file_size_limit_is_a_message_not_a_kill() {
   bash -c "ulimit -f 2048; exec '$T' --dimension 100 --data 1" >/dev/null 2>err
   expect_status $? 3
-  expect_in err 'cannot write "mat.result": File too large'
+  expect_in err 'cannot write "mat.result": File too large; no report was left in "mat.result"'
   expect_empty mat.result
 }
 
