@@ -179,7 +179,8 @@ std::string no_order_reason(const matrix_reading& reading, const input_texts& te
     case extraction_stop::cause::end_of_text:
         return from_file ? data_source(origin) + " holds no number" : both_texts(origin, "hold no number");
     case extraction_stop::cause::out_of_range:
-        return "the order " + place_of(order.stop, texts, "beyond a 32-bit integer");
+        return "the order read " + place_of({extraction_stop::cause::none, order.stop.where}, texts, "") +
+               " is beyond a 32-bit integer";
     default:
         break;
     }
