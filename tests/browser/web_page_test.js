@@ -8,15 +8,14 @@
 const assert = require('node:assert/strict');
 const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
-const os = require('node:os');
 const path = require('node:path');
-const { launchChromium } = require('./chromium.js');
+const { launchChromium, scratchDirectory } = require('./chromium.js');
 
 const [pageFile, corpusDir, program] = process.argv.slice(2);
 const corpus = path.resolve(corpusDir);
 const torvane = path.resolve(program);
 const pageUrl = 'file://' + path.resolve(pageFile);
-const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
+const work = scratchDirectory('torvane-web-');
 
 // 64-bit FNV-1a, as the corpus gives for reports too large to keep.
 function fnv1a(bytes) {
