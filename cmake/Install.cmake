@@ -10,6 +10,9 @@ if(WIN32)
   # the runtime code linked into both programs, which its licences ask to travel along.
   # HighwayHash's licence, Apache-2.0, asks for its whole text: Debian keeps it here.
   file(READ /usr/share/common-licenses/Apache-2.0 APACHE_LICENSE_TEXT)
+  # configure_file turns the template's line ends into CR LF, not those of what it puts in.
+  string(STRIP "${APACHE_LICENSE_TEXT}" APACHE_LICENSE_TEXT)
+  string(REPLACE "\n" "\r\n" APACHE_LICENSE_TEXT "${APACHE_LICENSE_TEXT}")
   foreach(text README.txt THIRD-PARTY-NOTICES.txt)
     configure_file(${PROJECT_SOURCE_DIR}/packaging/${text} ${PROJECT_BINARY_DIR}/packaging/${text}
       @ONLY NEWLINE_STYLE CRLF)
