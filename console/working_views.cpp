@@ -2,6 +2,7 @@
 
 #include "exact_view.hpp"
 #include "latex_view.hpp"
+#include "is_terminal.hpp"
 #include "run_files.hpp"
 #include "terminal_text.hpp"
 
@@ -29,6 +30,13 @@ bool same_file(const std::string& a, const std::string& b)
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
+// Colour only for a terminal, and only where the user wants it; plain text otherwise so the
+// output can be saved and compared. Signs such as "×" only where the locale is UTF-8.
+explain_style style_for_standard_output()
+{
+    return {is_terminal(stdout) && colour_wanted(), locale_terminal_encoding() == terminal_encoding::utf8};
+}
+
 bool write_out(const std::string& text)
 {
     return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
@@ -37,7 +45,7 @@ bool write_out(const std::string& text)
 } // namespace
 
 working_views::working_views(const console_options& options)
-    : exact_(options.exact), style_(explain_style_for(stdout, locale_terminal_encoding() == terminal_encoding::utf8))
+    : exact_(options.exact), style_(style_for_standard_output())
 {
     page_.path = options.html_file;
     latex_.path = options.latex_file;

@@ -1,8 +1,6 @@
 #include "explain_view.hpp"
 
 #include "value_text.hpp"
-#include "is_terminal.hpp"
-#include "terminal_text.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -63,11 +61,6 @@ std::string zeroed_line(const pass_record& pass, std::uint32_t order)
 }
 
 } // namespace
-
-explain_style explain_style_for(std::FILE* out, bool unicode)
-{
-    return {is_terminal(out) && colour_wanted(), unicode};
-}
 
 std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t order, const explain_style& style)
 {

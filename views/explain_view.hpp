@@ -14,10 +14,6 @@
 
 namespace torvane {
 
-// Colour only for a terminal, and only where the user wants it (colour_wanted); plain text
-// otherwise so the output can be saved and compared.
-explain_style explain_style_for(std::FILE* out, bool unicode);
-
 // The lines that say what a pass did, each one operation, indented, without line ends.
 std::vector<std::string> operation_lines(const pass_record& pass, std::uint32_t order, const explain_style& style);
 
