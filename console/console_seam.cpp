@@ -2,9 +2,7 @@
 
 #include <cerrno>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#endif
+#include "terminal.hpp"
 
 namespace torvane {
 
@@ -13,20 +11,6 @@ console_seam::console_seam(std::string dimension, std::string data, std::optiona
     : dimension_(std::move(dimension)), data_(std::move(data)), view_(view), out_(out)
 {
 }
-
-namespace {
-
-// A pipe that holds 1 MiB, the size of the pieces the report is read in, instead of 64 KiB:
-// a sixteenth of the switches between this program and its reader. Where the pipe cannot
-// grow (a limit set lower, not a pipe), nothing changes.
-void widen_pipe([[maybe_unused]] std::FILE* out)
-{
-#ifdef F_SETPIPE_SZ
-    fcntl(fileno(out), F_SETPIPE_SZ, 1 << 20);
-#endif
-}
-
-} // namespace
 
 // Notes the first failure and its errno; later writes are not tried.
 void console_seam::fail_output()

@@ -3,7 +3,7 @@
 
 #include "compute_run.hpp"
 #include "console_seam.hpp"
-#include "is_terminal.hpp"
+#include "terminal.hpp"
 #include "matrix_file.hpp"
 #include "options.hpp"
 #include "program_name.hpp"
@@ -24,11 +24,6 @@
 #include <new>
 #include <string>
 #include <vector>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -191,9 +186,7 @@ int run(const console_options& options)
     std::optional<terminal_encoding> view;
     if (!options.raw)
         view = locale_terminal_encoding();
-#ifdef _WIN32
-    _setmode(_fileno(stdout), _O_BINARY);  // the report's CR LF must reach stdout as it is
-#endif
+    write_unchanged(stdout);  // the report's CR LF must reach stdout as it is
     // With a view of the working, the report is checked but not printed; --raw with only
     // --latex beside it prints it as usual.
     std::FILE* report_out = views.active() && !options.raw ? nullptr : stdout;

@@ -1,6 +1,6 @@
 #include "progress_line.hpp"
 
-#include "is_terminal.hpp"
+#include "terminal.hpp"
 #include "program_name.hpp"
 
 namespace torvane {

@@ -1,26 +1,16 @@
 #include "run_files.hpp"
 
 #include "compute_run.hpp"
+#include "file_identity.hpp"
 
 #include <filesystem>
 #include <utility>
 #include <system_error>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace torvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool same_file(const fs::path& a, const fs::path& b)
-{
-    std::error_code error;  // either one missing: not the same file
-    return fs::equivalent(a, b, error) && !error;
-}
 
 // Where writing to `path` ends up: its links followed, even to a target that does not
 // exist yet. A loop of links, or a part that cannot be read, leaves it where it got to.
@@ -36,17 +26,6 @@ fs::path final_target(fs::path path)
     return path;
 }
 
-// File names compare as the file system does: on Windows, letter case aside.
-bool same_name(std::string name, std::string run_file)
-{
-#ifdef _WIN32
-    for (std::string* text : {&name, &run_file})
-        for (char& c : *text)
-            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-#endif
-    return name == run_file;
-}
-
 // The directory is compared by identity, so "..", linked directories and absolute
 // spellings all count.
 bool names_a_run_file_of(const fs::path& directory, const fs::path& name)
@@ -54,7 +33,7 @@ bool names_a_run_file_of(const fs::path& directory, const fs::path& name)
     if (!same_file(directory, "."))
         return false;
     for (const char* run_file : {data_file_name, report_file_name})
-        if (same_name(name.string(), run_file))
+        if (same_file_name(name.string(), run_file))
             return true;
     return false;
 }
@@ -77,22 +56,10 @@ bool names_run_file(const std::string& path)
     return names_a_run_file_of(directory, target.filename());
 }
 
+// Where the system gives an open stream no identity (Windows), unchecked.
 bool stream_is_run_file(std::FILE* stream)
 {
-#ifdef _WIN32
-    (void)stream;
-    return false;  // the C runtime does not say which file a stream is; unchecked there
-#else
-    struct stat opened {};
-    if (fstat(fileno(stream), &opened) != 0 || !S_ISREG(opened.st_mode))
-        return false;
-    for (const char* name : {data_file_name, report_file_name}) {
-        struct stat run_file {};
-        if (stat(name, &run_file) == 0 && run_file.st_dev == opened.st_dev && run_file.st_ino == opened.st_ino)
-            return true;
-    }
-    return false;
-#endif
+    return stream_is_named(stream, data_file_name) || stream_is_named(stream, report_file_name);
 }
 
 std::string output_into_run_file()

@@ -1,13 +1,7 @@
 #include "terminal_text.hpp"
 
-#include <clocale>
 #include <cstdlib>
 #include <cstring>
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <langinfo.h>
-#endif
 
 namespace torvane {
 namespace {
@@ -34,22 +28,6 @@ constexpr int carriage_return = '\r';
 bool is_gbk_lead(unsigned char byte) { return byte >= 0x81 && byte != 0xFF; }
 
 } // namespace
-
-terminal_encoding locale_terminal_encoding()
-{
-#ifdef _WIN32
-    return GetConsoleOutputCP() == 936 ? terminal_encoding::gbk : terminal_encoding::utf8;
-#else
-    std::setlocale(LC_CTYPE, "");
-    const char* codeset = nl_langinfo(CODESET);
-    if (codeset == nullptr)
-        return terminal_encoding::other;
-    for (const char* gb : {"GBK", "GB18030", "GB2312", "CP936", "EUC-CN"})
-        if (std::strcmp(codeset, gb) == 0)
-            return terminal_encoding::gbk;
-    return std::strcmp(codeset, "UTF-8") == 0 ? terminal_encoding::utf8 : terminal_encoding::other;
-#endif
-}
 
 bool colour_wanted()
 {

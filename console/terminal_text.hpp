@@ -3,18 +3,12 @@
 // The report is converted as it streams past, so a label or a CR LF may be split
 // between two pieces.
 
+#include "terminal.hpp"
+
 #include <string>
 #include <string_view>
 
 namespace torvane {
-
-// `other`: a character set that is neither, such as the C locale's ASCII. The labels are
-// then still written in UTF-8, the likeliest to show, but signs such as "×" are not.
-enum class terminal_encoding { utf8, gbk, other };
-
-// The encoding of the user's locale (LC_CTYPE); on Windows, GBK for the console's code
-// page 936 and UTF-8 for any other.
-terminal_encoding locale_terminal_encoding();
 
 // Whether the user lets colours reach a terminal: not when NO_COLOR holds a value, nor
 // for TERM=dumb, a terminal that does not understand them.

@@ -1,8 +1,9 @@
 #include "working_views.hpp"
 
+#include "compute_run.hpp"
 #include "exact_view.hpp"
+#include "file_identity.hpp"
 #include "latex_view.hpp"
-#include "is_terminal.hpp"
 #include "run_files.hpp"
 #include "terminal_text.hpp"
 
@@ -22,12 +23,6 @@ std::string run_file_refusal(const char* what, const std::string& path)
 {
     return std::string("the ") + what + " '" + path + "' would be written over this directory's own \"mat.data\" or "
            "\"mat.result\", which the run writes; give the " + what + " another name";
-}
-
-bool same_file(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 // Colour only for a terminal, and only where the user wants it; plain text otherwise so the
@@ -64,7 +59,7 @@ std::string working_views::open_file(output_file& output, const std::optional<st
     // By name first: a file that does not exist yet is created by the open.
     if (names_run_file(path))
         return run_file_refusal(output.what, path);
-    switch (output.file.open(path)) {
+    switch (output.file.open(path, {data_file_name, report_file_name})) {
     case page_file::opening::opened:
         if (data_file && same_file(*data_file, path)) {
             output.file.close_untouched();
@@ -76,7 +71,7 @@ std::string working_views::open_file(output_file& output, const std::optional<st
             return "the page and the LaTeX file are one file, '" + path + "'; give them two names";
         }
         return {};
-    case page_file::opening::run_file:
+    case page_file::opening::refused:
         return run_file_refusal(output.what, path);
     case page_file::opening::failed:
         break;

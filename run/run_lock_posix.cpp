@@ -4,6 +4,7 @@
 
 #include "claim_file.hpp"
 #include "compute_run.hpp"
+#include "file_identity.hpp"
 
 #include <cerrno>
 
@@ -53,12 +54,6 @@ lock_outcome refusal(const claimed_file& claim)
     return claim.foreign ? lock_outcome::foreign_file : lock_outcome::file_unusable;
 }
 
-bool same_file(int first, int second)
-{
-    struct stat a {}, b {};
-    return fstat(first, &a) == 0 && fstat(second, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 } // namespace
 
 // Both files are held open for reading only until the lock is had: a run printing its
@@ -84,7 +79,7 @@ lock_outcome run_lock::open_files()
         if (f == 0)
             created_data_ = claim.created;
     }
-    same_file_ = same_file(descriptors_[0], descriptors_[1]);
+    same_file_ = same_open_file(descriptors_[0], descriptors_[1]);
     return lock_outcome::held;
 }
 

@@ -4,6 +4,7 @@
 // at the end: a run that fails leaves a page that was there as it was, and takes away
 // again a file it created.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -11,7 +12,7 @@ namespace torvane {
 
 class page_file {
 public:
-    enum class opening { opened, run_file, failed };
+    enum class opening { opened, refused, failed };
 
     page_file() = default;
     page_file(const page_file&) = delete;
@@ -20,9 +21,9 @@ public:
     ~page_file();
 
     // Opens `path` for writing, creating it when it is missing, without emptying it.
-    // run_file: it turned out to be this directory's "mat.data" or "mat.result" (a hard
-    // link to one, say), and is closed again untouched.
-    opening open(const std::string& path);
+    // refused: it turned out to be one of the files `refused` names (a hard link to one,
+    // say), and is closed again untouched.
+    opening open(const std::string& path, std::initializer_list<const char*> refused);
     // Closes the file unwritten, and removes it when open() created it.
     void close_untouched();
     // Replaces what the file holds with `text` and closes it; false when that failed.
@@ -31,8 +32,6 @@ public:
     int error_number() const { return error_; }
 
 private:
-    bool still_named() const;
-
     std::string path_;
     int descriptor_ = -1;
     bool created_ = false;

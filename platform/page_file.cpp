@@ -1,6 +1,6 @@
 #include "page_file.hpp"
 
-#include "compute_run.hpp"
+#include "file_identity.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,29 +20,14 @@ namespace {
 #ifdef _WIN32
 constexpr int binary_flag = _O_BINARY;
 int truncate_to_empty(int descriptor) { return _chsize_s(descriptor, 0) == 0 ? 0 : -1; }
-bool same_file(const struct stat&, const struct stat&) { return false; }  // no inodes: unchecked there
 constexpr int nonblocking_flag = 0;
 #else
 constexpr int binary_flag = 0;
 int truncate_to_empty(int descriptor) { return ftruncate(descriptor, 0); }
-bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 // A named pipe without a reader would hold the open for good; without blocking it fails
 // at once (ENXIO) instead.
 constexpr int nonblocking_flag = O_NONBLOCK;
 #endif
-
-bool is_run_file(int descriptor)
-{
-    struct stat opened {};
-    if (fstat(descriptor, &opened) != 0)
-        return false;
-    for (const char* name : {data_file_name, report_file_name}) {
-        struct stat run_file {};
-        if (stat(name, &run_file) == 0 && same_file(run_file, opened))
-            return true;
-    }
-    return false;
-}
 
 bool write_all(int descriptor, std::string_view text)
 {
@@ -68,19 +53,7 @@ page_file::~page_file()
     close_untouched();
 }
 
-// Whether the page's name still leads to the file this opened: a file put in its place
-// since is not this program's to remove.
-bool page_file::still_named() const
-{
-#ifdef _WIN32
-    return true;  // an open file cannot be replaced there
-#else
-    struct stat opened {}, named {};
-    return fstat(descriptor_, &opened) == 0 && stat(path_.c_str(), &named) == 0 && same_file(opened, named);
-#endif
-}
-
-page_file::opening page_file::open(const std::string& path)
+page_file::opening page_file::open(const std::string& path, std::initializer_list<const char*> refused)
 {
     path_ = path;
     const int flags = O_WRONLY | binary_flag | nonblocking_flag;
@@ -98,10 +71,11 @@ page_file::opening page_file::open(const std::string& path)
     if (status >= 0)
         fcntl(descriptor_, F_SETFL, status & ~O_NONBLOCK);
 #endif
-    if (is_run_file(descriptor_)) {
-        close_untouched();
-        return opening::run_file;
-    }
+    for (const char* name : refused)
+        if (descriptor_is_named(descriptor_, name)) {
+            close_untouched();
+            return opening::refused;
+        }
     return opening::opened;
 }
 
@@ -110,7 +84,7 @@ void page_file::close_untouched()
 {
     if (descriptor_ < 0)
         return;
-    const bool remove = created_ && still_named();
+    const bool remove = created_ && still_named(descriptor_, path_);
     ::close(descriptor_);
     if (remove)
         ::remove(path_.c_str());
