@@ -79,7 +79,6 @@ private:
     bool writable();
     void flush_buffer();
     int write_out(const text_block& block);
-    int write_pieces(const std::vector<std::string_view>& pieces);
     void start_writing_behind();
     void stop_writing_behind();
     void fail_with(int error_number);

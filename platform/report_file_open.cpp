@@ -30,8 +30,10 @@ bool hold_steady(int descriptor)
 
 } // namespace
 
-#ifndef _WIN32
-bool lease_intact(int descriptor) { return fcntl(descriptor, F_GETLEASE) == F_RDLCK; }
+#ifdef _WIN32
+bool lease_intact(std::FILE*) { return true; }
+#else
+bool lease_intact(std::FILE* file) { return fcntl(fileno(file), F_GETLEASE) == F_RDLCK; }
 #endif
 
 std::FILE* open_for_reading(const std::string& path, bool& held_steady)

@@ -13,10 +13,9 @@ namespace torvane {
 // lease keeps writers off it.
 std::FILE* open_for_reading(const std::string& path, bool& held_steady);
 
-#ifndef _WIN32
 // Whether the lease taken on opening still stands: a writer's open starts to break it
-// (F_GETLEASE then gives F_UNLCK), and the kernel removes it after the break time.
-bool lease_intact(int descriptor);
-#endif
+// (F_GETLEASE then gives F_UNLCK), and the kernel removes it after the break time. Where
+// no lease was to be had (Windows), true: nothing was promised.
+bool lease_intact(std::FILE* file);
 
 } // namespace torvane

@@ -1,12 +1,15 @@
 #include "send_file_range.hpp"
 
-#ifdef __EMSCRIPTEN__
+#if defined(__EMSCRIPTEN__) || defined(_WIN32)
 
 namespace torvane {
 
-// The page's in-memory file system moves no bytes between files by itself: the caller
-// copies them through its own buffer.
-send_result send_file_range(int, int, std::uint64_t, const std::function<bool()>&) { return send_result::not_supported; }
+// The page's in-memory file system moves no bytes between files by itself, and Windows'
+// C runtime has no such call: the caller copies them through its own buffer.
+send_result send_file_range(std::FILE*, std::FILE*, std::uint64_t, const std::function<bool()>&)
+{
+    return send_result::not_supported;
+}
 
 } // namespace torvane
 
@@ -42,8 +45,11 @@ bool regular_file(int descriptor)
 
 } // namespace
 
-send_result send_file_range(int source, int target, std::uint64_t bytes, const std::function<bool()>& stop_requested)
+send_result send_file_range(std::FILE* source_stream, std::FILE* target_stream, std::uint64_t bytes,
+                            const std::function<bool()>& stop_requested)
 {
+    const int source = fileno(source_stream);
+    const int target = fileno(target_stream);
     if (!regular_file(target))
         return send_result::not_supported;
     off_t offset = 0;

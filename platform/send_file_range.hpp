@@ -3,6 +3,7 @@
 // passing the bytes through this program (Linux only).
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 
 namespace torvane {
@@ -22,7 +23,7 @@ enum class send_result {
 // reach the reader; there the caller copies through its own buffer. Gives up
 // (target_failed) once `stop_requested` says so: a signal interrupts a send blocked on a
 // reader that stopped reading, and the program must not wait on.
-send_result send_file_range(int source, int target, std::uint64_t bytes,
+send_result send_file_range(std::FILE* source, std::FILE* target, std::uint64_t bytes,
                             const std::function<bool()>& stop_requested = {});
 
 } // namespace torvane

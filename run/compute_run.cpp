@@ -209,7 +209,7 @@ run_status run_with_files(press& run, matrix_reading& reading)
 // it left unfinished.
 run_status run_locked(press& run, matrix_reading& reading)
 {
-    run_lock lock;
+    run_lock lock(data_file_name, report_file_name);
     if (run_status locked = lock_files(lock, run.options); locked.outcome != run_outcome::completed)
         return locked;
     try {

@@ -1,6 +1,7 @@
 #include "data_read_back.hpp"
 
 #include "content_checksum.hpp"
+#include "text_mode.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,7 +19,11 @@ struct file_closer {
 std::uint64_t sum_as_written(const std::string& on_disk, const hash_key& key, std::uint64_t& length)
 {
     content_checksum checksum(key);
-#ifdef _WIN32
+    if constexpr (!text_mode_writes_crlf) {
+        checksum.add(on_disk);
+        length = on_disk.size();
+        return checksum.value();
+    }
     std::string written;
     written.reserve(std::min<std::size_t>(on_disk.size(), std::size_t{1} << 16));
     length = 0;
@@ -34,10 +39,6 @@ std::uint64_t sum_as_written(const std::string& on_disk, const hash_key& key, st
     }
     checksum.add(written);
     length += written.size();
-#else
-    checksum.add(on_disk);
-    length = on_disk.size();
-#endif
     return checksum.value();
 }
 

@@ -1,17 +1,14 @@
 #include "read_report.hpp"
 
 #include "content_checksum.hpp"
+#include "read_at.hpp"
 #include "report_file_open.hpp"
+#include "send_file_range.hpp"
 #include "split_work.hpp"
 
 #include <cerrno>
 #include <new>
 
-#ifndef _WIN32
-#include "send_file_range.hpp"
-
-#include <unistd.h>
-#endif
 
 namespace torvane {
 namespace {
@@ -19,32 +16,6 @@ namespace {
 constexpr std::size_t piece_size = std::size_t{1} << 20;
 static_assert(piece_size % content_checksum::block_size == 0, "pieces summed apart must join");
 constexpr std::size_t small_piece_size = std::size_t{1} << 16;
-
-#ifndef _WIN32
-// What one read gave: its bytes, and the errno of a failure (read on another thread,
-// whose errno this one does not see).
-struct piece_read {
-    std::size_t bytes = 0;
-    int error_number = 0;
-};
-
-// A whole piece from `offset` on, or less where the file ends.
-piece_read read_piece_at(int descriptor, char* into, std::uint64_t offset)
-{
-    piece_read read;
-    while (read.bytes < piece_size) {
-        const ssize_t got = pread(descriptor, into + read.bytes, piece_size - read.bytes,
-                                  static_cast<off_t>(offset + read.bytes));
-        if (got > 0) {
-            read.bytes += static_cast<std::size_t>(got);
-        } else if (got == 0 || errno != EINTR) {
-            read.error_number = got < 0 ? errno : 0;
-            break;
-        }
-    }
-    return read;
-}
-#endif
 
 } // namespace
 
@@ -78,12 +49,12 @@ bool report_file_reader::pass(const sink* consume)
     complete_ = false;
     if (!open_or_rewind())
         return false;
-#ifndef _WIN32
-    std::unique_ptr<char[]> pieces[2] = {std::unique_ptr<char[]>(new (std::nothrow) char[piece_size]),
-                                         std::unique_ptr<char[]>(new (std::nothrow) char[piece_size])};
-    if (pieces[0] && pieces[1])
-        return consume ? pass_handing_over(*consume, pieces) : pass_in_pairs(pieces);
-#endif
+    if constexpr (reads_at_offsets) {
+        std::unique_ptr<char[]> pieces[2] = {std::unique_ptr<char[]>(new (std::nothrow) char[piece_size]),
+                                             std::unique_ptr<char[]>(new (std::nothrow) char[piece_size])};
+        if (pieces[0] && pieces[1])
+            return consume ? pass_handing_over(*consume, pieces) : pass_in_pairs(pieces);
+    }
     // Where a large piece cannot be had (an address-space limit), a small one does the
     // same job more slowly, so the limit at which a run works does not depend on how
     // much the run took before.
@@ -94,12 +65,10 @@ bool report_file_reader::pass(const sink* consume)
     return pass_in_turn(consume, small, sizeof small);
 }
 
-#ifndef _WIN32
 // Two pieces at a time, one on each core: each is read at its own place and summed on
 // the thread that read it, while it is in that core's cache; then both are taken in order.
 bool report_file_reader::pass_in_pairs(const std::unique_ptr<char[]> (&pieces)[2])
 {
-    const int descriptor = fileno(file_.get());
     std::uint64_t total = 0;
     content_checksum checksum(expected_.key);
     for (;;) {
@@ -110,7 +79,7 @@ bool report_file_reader::pass_in_pairs(const std::unique_ptr<char[]> (&pieces)[2
                                     content_checksum(expected_.key, total + piece_size)};
         threads_.run_in_two_parts([&](int part) {
             const auto p = static_cast<std::size_t>(part);
-            reads[p] = read_piece_at(descriptor, pieces[p].get(), total + p * piece_size);
+            reads[p] = read_at(file_.get(), pieces[p].get(), piece_size, total + p * piece_size);
             sums[p].add(std::string_view(pieces[p].get(), reads[p].bytes));
         });
         for (std::size_t p = 0; p < 2; ++p) {
@@ -137,7 +106,6 @@ bool report_file_reader::pass_in_pairs(const std::unique_ptr<char[]> (&pieces)[2
 // reader holds up) while the helper reads and sums the next: the reading costs no time.
 bool report_file_reader::pass_handing_over(const sink& consume, const std::unique_ptr<char[]> (&pieces)[2])
 {
-    const int descriptor = fileno(file_.get());
     std::uint64_t total = 0;
     content_checksum checksum(expected_.key);
     std::size_t read_before = 0;  // bytes in pieces[1 - next] to hand over
@@ -151,7 +119,7 @@ bool report_file_reader::pass_handing_over(const sink& consume, const std::uniqu
             if (part == 0 && read_before > 0) {
                 consume(std::string_view(pieces[1 - next].get(), read_before));
             } else if (part == 1 && !ended) {
-                read = read_piece_at(descriptor, pieces[next].get(), total);
+                read = read_at(file_.get(), pieces[next].get(), piece_size, total);
                 sum.add(std::string_view(pieces[next].get(), read.bytes));
             }
         });
@@ -171,7 +139,6 @@ bool report_file_reader::pass_handing_over(const sink& consume, const std::uniqu
     complete_ = total == expected_.bytes && checksum.value() == expected_.checksum;
     return complete_;
 }
-#endif
 
 bool report_file_reader::pass_in_turn(const sink* consume, char* piece, std::size_t size)
 {
@@ -215,21 +182,17 @@ bool report_file_reader::read(const sink& consume)
 
 report_source::sending report_file_reader::send_to(std::FILE* out)
 {
-#ifdef _WIN32
-    (void)out;
-    return sending::not_possible;
-#else
     // Only the checked text may go out: right after a verify() that passed, of a file no
     // one could have written to since.
     if (!file_ || !complete_ || !held_steady_)
         return sending::not_possible;
     if (std::fflush(out) != 0)
         return sending::failed;
-    switch (send_file_range(fileno(file_.get()), fileno(out), expected_.bytes, stop_requested_)) {
+    switch (send_file_range(file_.get(), out, expected_.bytes, stop_requested_)) {
     case send_result::sent:
         // The kernel gives a lease up once a writer has waited out the lease-break time:
         // what went out after that cannot be vouched for.
-        if (!lease_intact(fileno(file_.get()))) {
+        if (!lease_intact(file_.get())) {
             complete_ = false;
             changed_while_shown_ = true;
         }
@@ -245,7 +208,6 @@ report_source::sending report_file_reader::send_to(std::FILE* out)
         break;
     }
     return sending::failed;
-#endif
 }
 
 bool read_report(report_source& report, std::string& text)

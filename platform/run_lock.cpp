@@ -1,7 +1,5 @@
 #include "run_lock.hpp"
 
-#include "compute_run.hpp"
-
 #include <thread>
 
 namespace torvane {

@@ -44,7 +44,8 @@ struct lock_wait {
 
 class run_lock {
 public:
-    run_lock() = default;
+    // The run's two files, in this directory: the data file and the report.
+    run_lock(const char* data_name, const char* report_name) : data_name_(data_name), report_name_(report_name) {}
     ~run_lock();
     run_lock(const run_lock&) = delete;
     run_lock& operator=(const run_lock&) = delete;
@@ -62,18 +63,15 @@ private:
     lock_outcome report_writable();
     void forget_new_data_file();
     void release();
-#ifndef _WIN32
     void unlock();
-#endif
 
-#ifdef _WIN32
-    void* handles_[2] = {nullptr, nullptr};
-#else
+    const char* data_name_;
+    const char* report_name_;
+    void* handles_[2] = {nullptr, nullptr};  // Windows: both files, shared, with the byte locks
     int directory_ = -1;
     int descriptors_[2] = {-1, -1};  // opened for reading, for the flocks
     int data_writer_ = -1;           // "mat.data" opened for writing, for the byte lock
     bool same_file_ = false;  // one file under both names: it is locked once
-#endif
     bool created_data_ = false;  // "mat.data" did not exist before this run
     lock_outcome refused_ = lock_outcome::file_unusable;  // why, after attempt::refused
     int error_number_ = 0;

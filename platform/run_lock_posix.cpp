@@ -3,7 +3,6 @@
 #include "run_lock.hpp"
 
 #include "claim_file.hpp"
-#include "compute_run.hpp"
 #include "file_identity.hpp"
 
 #include <cerrno>
@@ -62,7 +61,7 @@ lock_outcome refusal(const claimed_file& claim)
 lock_outcome run_lock::open_files()
 {
     for (int f = 0; f < 2; ++f) {
-        const char* name = f == 0 ? data_file_name : report_file_name;
+        const char* name = f == 0 ? data_name_ : report_name_;
         claimed_file claim = claim_file(name, claim_mode::reading);
         // A "mat.data" this user may write but not read is written all the same; reading
         // it back then fails, and the run says so.
@@ -106,9 +105,9 @@ run_lock::attempt run_lock::try_once()
         return attempt::taken_elsewhere;
     }
     if (data_writer_ < 0) {
-        const claimed_file claim = claim_file(data_file_name, claim_mode::writing);
+        const claimed_file claim = claim_file(data_name_, claim_mode::writing);
         if (claim.descriptor < 0) {
-            file_ = data_file_name;
+            file_ = data_name_;
             error_number_ = claim.error_number;
             refused_ = refusal(claim);
             unlock();
@@ -126,12 +125,12 @@ run_lock::attempt run_lock::try_once()
 // is emptied.
 lock_outcome run_lock::open_report_for_writing()
 {
-    const claimed_file claim = claim_file(report_file_name, claim_mode::writing);
+    const claimed_file claim = claim_file(report_name_, claim_mode::writing);
     if (claim.descriptor >= 0) {
         ::close(claim.descriptor);
         return lock_outcome::held;
     }
-    file_ = report_file_name;
+    file_ = report_name_;
     error_number_ = claim.error_number;
     return refusal(claim);
 }
@@ -167,7 +166,7 @@ void run_lock::release()
 void run_lock::forget_new_data_file()
 {
     release();
-    ::unlink(data_file_name);
+    ::unlink(data_name_);
 }
 
 } // namespace torvane

@@ -2,7 +2,6 @@
 // as a POSIX record lock that a Linux run sees.
 #include "run_lock.hpp"
 
-#include "compute_run.hpp"
 
 #include <cerrno>
 
@@ -35,11 +34,11 @@ int error_number_of(DWORD error)
 
 lock_outcome run_lock::open_files()
 {
-    HANDLE file = open_shared(data_file_name);
+    HANDLE file = open_shared(data_name_);
     const DWORD error = GetLastError();
     if (file == INVALID_HANDLE_VALUE) {
         error_number_ = error_number_of(error);
-        file_ = data_file_name;
+        file_ = data_name_;
         return lock_outcome::file_unusable;
     }
     handles_[0] = file;
@@ -60,13 +59,13 @@ run_lock::attempt run_lock::try_once()
 
 lock_outcome run_lock::open_report_for_writing()
 {
-    HANDLE file = open_shared(report_file_name);
+    HANDLE file = open_shared(report_name_);
     if (file != INVALID_HANDLE_VALUE) {
         handles_[1] = file;
         return lock_outcome::held;
     }
     error_number_ = error_number_of(GetLastError());
-    file_ = report_file_name;
+    file_ = report_name_;
     return lock_outcome::file_unusable;
 }
 
@@ -85,7 +84,7 @@ void run_lock::release()
 void run_lock::forget_new_data_file()
 {
     release();
-    DeleteFileA(data_file_name);
+    DeleteFileA(data_name_);
 }
 
 } // namespace torvane
