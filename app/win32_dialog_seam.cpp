@@ -1,7 +1,7 @@
 #include "win32_dialog_seam.hpp"
 
 #include "app_state.hpp"
-#include "read_report.hpp"
+#include "report_file_reader.hpp"
 #include "resource.h"
 #include "template_texts.hpp"
 

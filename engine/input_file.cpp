@@ -2,30 +2,8 @@
 
 #include "number_scan.hpp"
 
-#include <cstdio>
-#include <memory>
-
 namespace torvane {
 namespace {
-
-struct file_closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// Binary mode on every platform: CR and LF are both white space to the extraction, and
-// a Ctrl-Z in the text must not end it early on Windows alone.
-bool read_whole_file(const std::string& path, std::string& text)
-{
-    std::unique_ptr<std::FILE, file_closer> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return false;
-    text.clear();
-    char chunk[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-        text.append(chunk, got);
-    return std::ferror(file.get()) == 0;
-}
 
 extraction_stop::cause cause_of(scan_outcome outcome)
 {
@@ -42,17 +20,6 @@ extraction_stop::cause cause_of(scan_outcome outcome)
 }
 
 } // namespace
-
-bool input_file::open(const std::string& path)
-{
-    if (open_ || !read_whole_file(path, text_)) {
-        failed_ = true;
-        return false;
-    }
-    pos_ = 0;
-    open_ = true;
-    return true;
-}
 
 bool input_file::open_text(std::string_view text)
 {

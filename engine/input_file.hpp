@@ -32,10 +32,8 @@ struct extraction_stop {
 
 class input_file {
 public:
-    // Reads the whole file. Fails (and sets the error state) when the file cannot be
-    // read or when the stream is already open; the error state is not cleared by opening.
-    bool open(const std::string& path);
-    // Opens on text held in memory, as if it were a file's contents.
+    // Opens on the text of a file, read whole and held in memory. Fails (and sets the
+    // error state) when the stream is already open; the error state is not cleared by opening.
     bool open_text(std::string_view text);
     // Closing a stream that is not open fails and sets the error state.
     void close();

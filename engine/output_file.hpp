@@ -73,7 +73,6 @@ public:
     std::uint64_t checksum() const { return checksum_.value(); }
     // The key of that checksum, drawn afresh each time the stream is opened.
     const hash_key& checksum_key() const { return checksum_.key(); }
-    const std::string& path() const { return path_; }
 
 private:
     bool writable();

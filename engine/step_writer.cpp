@@ -1,7 +1,7 @@
 #include "step_writer.hpp"
 
 #include "report.hpp"
-#include "split_work.hpp"
+#include "two_threads.hpp"
 #include "state.hpp"
 #include "tiny_entries.hpp"
 

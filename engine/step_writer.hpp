@@ -6,7 +6,7 @@
 // belongs to one step_writer, which a run makes for its elimination and which frees it
 // all when the run ends.
 
-#include "elimination_observer.hpp"
+#include "elimination_settings.hpp"
 #include "entry_text_cache.hpp"
 
 #include <cstddef>
@@ -17,22 +17,6 @@
 namespace torvane {
 
 class two_threads;
-
-// What a front end asks of a run's elimination; nothing by default.
-struct elimination_settings {
-    // Told of every step of the working (the views); null in a plain run.
-    elimination_observer* watcher = nullptr;
-    // Called after every step block with its number and the number of steps the run will
-    // write, so a front end can show progress.
-    std::function<void(std::int32_t step, std::int32_t total_steps)> step_written;
-    // Asked after every step block: true stops the run there (step_writer throws
-    // run_stopped), so the run never ends in the middle of a row.
-    std::function<bool()> stop_requested;
-    // The memory the text cache may take; beyond it every entry is formatted each time.
-    std::size_t step_text_budget = entry_text_cache::default_budget;
-};
-
-struct run_stopped {};
 
 // What a pass does to one row of the matrix. It may read the row `source_row` of
 // write_step, and no other row: the rows of a large matrix are updated on two threads.

@@ -8,7 +8,7 @@
 #include "fuzz_check.hpp"
 
 #include "compute_run.hpp"
-#include "read_report.hpp"
+#include "report_file_reader.hpp"
 
 #include <filesystem>
 #include <fstream>

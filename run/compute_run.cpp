@@ -2,13 +2,14 @@
 
 #include "eliminate.hpp"
 #include "order_limits.hpp"
-#include "read_report.hpp"
+#include "report_file_reader.hpp"
 #include "report.hpp"
 #include "run_lock.hpp"
 #include "save_inputs.hpp"
-#include "split_work.hpp"
 #include "state.hpp"
+#include "step_writer.hpp"
 #include "system_limits.hpp"
+#include "two_threads.hpp"
 
 #include <filesystem>
 #include <new>

@@ -3,9 +3,9 @@
 // back as numbers, the matrix is inverted with a step block after every pass into
 // "mat.result", and that file's text goes to the result box. Both files are left on disk.
 
-#include "load_matrix.hpp"
+#include "matrix_reading.hpp"
 #include "seam.hpp"
-#include "step_writer.hpp"
+#include "elimination_settings.hpp"
 
 #include <chrono>
 #include <cstdint>

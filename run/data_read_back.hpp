@@ -1,7 +1,7 @@
 #pragma once
 // "mat.data" read back for the engine, checked against what the run wrote into it.
 
-#include "read_report.hpp"
+#include "report_file_reader.hpp"
 
 #include <string>
 

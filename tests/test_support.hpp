@@ -4,7 +4,7 @@
 // dimension text, a data text and the exact report they must give.
 
 #include "compute_run.hpp"
-#include "read_report.hpp"
+#include "report_file_reader.hpp"
 
 #include <gtest/gtest.h>
 

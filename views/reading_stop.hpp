@@ -5,7 +5,7 @@
 // text such as "3x3", too few numbers), since the run then goes on as designed, with the
 // missing entries repeating the last value read (0 before any).
 
-#include "load_matrix.hpp"
+#include "matrix_reading.hpp"
 
 #include <string>
 

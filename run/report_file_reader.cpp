@@ -1,10 +1,10 @@
-#include "read_report.hpp"
+#include "report_file_reader.hpp"
 
 #include "content_checksum.hpp"
 #include "read_at.hpp"
 #include "report_file_open.hpp"
 #include "send_file_range.hpp"
-#include "split_work.hpp"
+#include "two_threads.hpp"
 
 #include <cerrno>
 #include <new>

@@ -2,7 +2,7 @@
 // every item once, the exceptions of either thread passed on, and the helper reusable
 // after one, with a helper and without.
 
-#include "split_work.hpp"
+#include "two_threads.hpp"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ constexpr use both_uses[] = {use::when_a_second_core_exists, use::never};
 // Each item counts its own runs: none may be missed or run twice, whichever thread took
 // it, nor may an item beyond the count run. Thousands of two-item calls, which either
 // thread may finish, take offers back the helper had not taken yet.
-TEST(split_work, runs_every_item_exactly_once)
+TEST(two_threads, runs_every_item_exactly_once)
 {
     for (const use helper : both_uses) {
         two_threads threads(helper);
@@ -84,7 +84,7 @@ TEST_P(two_parts, run_once_each_and_pass_their_exception_on)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(split_work, two_parts,
+INSTANTIATE_TEST_SUITE_P(two_threads, two_parts,
                          ::testing::Values(parts_case{"none", false, false, "none"},
                                            parts_case{"first", true, false, "first"},
                                            parts_case{"second", false, true, "second"},
@@ -94,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(split_work, two_parts,
 // An item that throws ends the sharing: the exception reaches the caller, whichever thread
 // ran the item, no item is started after it on that thread, and the next call works. How
 // many items the other thread ran first is the scheduler's business, not checked.
-TEST(split_work, an_item_that_throws_stops_the_sharing)
+TEST(two_threads, an_item_that_throws_stops_the_sharing)
 {
     constexpr std::size_t count = 100000;
     for (const use helper : both_uses) {

@@ -1,4 +1,4 @@
-#include "load_matrix.hpp"
+#include "matrix_reading.hpp"
 
 #include "state.hpp"
 

@@ -1,4 +1,4 @@
-#include "split_work.hpp"
+#include "two_threads.hpp"
 
 #include <atomic>
 #include <chrono>
