@@ -11,7 +11,6 @@
 #include "reading_stop.hpp"
 #include "run_files.hpp"
 #include "run_messages.hpp"
-#include "state.hpp"
 #include "stop_signals.hpp"
 #include "torvane_version.hpp"
 #include "working_views.hpp"
@@ -259,11 +258,7 @@ int main(int argc, char** argv)
     try {
         return run(parsed.options);
     } catch (const std::bad_alloc&) {
-        run_status status;
-        status.outcome = run_outcome::failed;
-        status.failure = run_failure::out_of_memory;
-        status.order = dimension;
-        std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", describe_failure_english(status).c_str());
+        std::fprintf(stderr, TORVANE_PROGRAM_NAME ": %s\n", describe_failure_english(out_of_memory_outside_run()).c_str());
     } catch (...) {
         std::fprintf(stderr,
                      TORVANE_PROGRAM_NAME ": the run stopped on an unexpected error, so no report was printed\n");

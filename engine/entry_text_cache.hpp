@@ -7,6 +7,8 @@
 // every other line is copied whole. The cache is used only while it stays small next to
 // the report it saves work on.
 
+#include "elimination_settings.hpp"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,7 +22,7 @@ public:
     // A slot holds the value's text and its two blanks; its last byte holds the length.
     static constexpr std::size_t slot_size = 16;
 
-    static constexpr std::size_t default_budget = std::size_t{256} << 20;
+    static constexpr std::size_t default_budget = default_step_text_budget;
 
     // Sizes the cache for `rows` rows of `columns` entries whose lines take at most
     // `line_capacity` bytes; turns the cache off when it would take more than `budget`

@@ -234,6 +234,15 @@ run_status run_locked(press& run, matrix_reading& reading)
 
 } // namespace
 
+run_status out_of_memory_outside_run()
+{
+    run_status status;
+    status.outcome = run_outcome::failed;
+    status.failure = run_failure::out_of_memory;
+    status.order = dimension;
+    return status;
+}
+
 run_status compute_run(front_end& seam, const run_options& options)
 {
     begin_run();  // first, so that a run failing on its files does not report the last run's order

@@ -73,4 +73,8 @@ struct run_options : elimination_settings {
 
 run_status compute_run(front_end& seam, const run_options& options = {});
 
+// The status of a run whose front end ran out of memory outside compute_run (reading the
+// texts in, the views): out_of_memory, with the order as far as the last run read it.
+run_status out_of_memory_outside_run();
+
 } // namespace torvane

@@ -2,13 +2,16 @@
 // What a front end asks of a run's elimination, and how a run it stopped ends.
 
 #include "elimination_observer.hpp"
-#include "entry_text_cache.hpp"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 
 namespace torvane {
+
+// The memory a run's text cache may take by default: the text of every entry of an order
+// in the low thousands.
+inline constexpr std::size_t default_step_text_budget = std::size_t{256} << 20;
 
 // What a front end asks of a run's elimination; nothing by default.
 struct elimination_settings {
@@ -21,7 +24,7 @@ struct elimination_settings {
     // run_stopped), so the run never ends in the middle of a row.
     std::function<bool()> stop_requested;
     // The memory the text cache may take; beyond it every entry is formatted each time.
-    std::size_t step_text_budget = entry_text_cache::default_budget;
+    std::size_t step_text_budget = default_step_text_budget;
 };
 
 struct run_stopped {};
