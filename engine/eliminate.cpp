@@ -5,6 +5,7 @@
 #include "state.hpp"
 #include "step_writer.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -122,19 +123,27 @@ void normalize_rows(step_writer& steps)
 {
     elimination_observer* const watcher = steps.watcher();
     const std::uint32_t order = current_order();
+    const std::size_t width = 2 * std::size_t{order};
+    // The rows are built apart, so every entry of a row is divided by the diagonal value
+    // as `matrix` holds it; the diagonal entry itself becomes exactly 1.
+    normalized.resize(order, width);
+    row_buffer.reserve(width);
     for (std::uint32_t i = 0; i < order; ++i) {
-        float* row = matrix.row(i);
-        // Taken before the loop overwrites it: every entry of the row is divided by the
-        // same diagonal value, so normalising in place needs no second matrix.
+        const float* row = matrix.row(i);
         const float diagonal = row[i];
         if (watcher)
             watcher->row_normalized(i, diagonal);
-        for (std::uint32_t c = 0; c < 2 * order; ++c) {
+        row_buffer.clear();
+        for (std::size_t c = 0; c < width; ++c) {
             const float v = stored_quotient(row[c], diagonal);
-            row[c] = is_tiny(v) ? 0.0f : v;
+            row_buffer.push_back(is_tiny(v) ? 0.0f : v);
         }
+        std::copy(row_buffer.begin(), row_buffer.end(), normalized.row(i));
         steps.end_normalized_row();
     }
+    if (order > 0)
+        std::copy(normalized.row(0), normalized.row(0) + order * width, matrix.row(0));
+    normalized.clear();  // the copy in `matrix` is the one kept: the memory goes back at once
     if (watcher)
         watcher->elimination_finished(matrix);
 }

@@ -5,6 +5,7 @@ namespace torvane {
 std::int32_t dimension = 0;
 working_matrix matrix;
 std::vector<float> row_buffer;
+working_matrix normalized;
 std::int32_t step_count = 0;
 input_file in_file;
 output_file out_file;
@@ -15,6 +16,7 @@ void begin_run()
     step_count = 0;
     matrix.clear();
     row_buffer.clear();
+    normalized.clear();
 }
 
 } // namespace torvane

@@ -13,7 +13,8 @@ namespace torvane {
 
 extern std::int32_t dimension;        // the order N as last read; the run resets it to 0
 extern working_matrix matrix;         // N rows of 2N entries: [A | I], then [I | A^-1]
-extern std::vector<float> row_buffer; // one row being assembled while loading
+extern std::vector<float> row_buffer; // one row being assembled: while loading, and while normalising
+extern working_matrix normalized;     // the normalised rows, built apart and then copied into matrix
 extern std::int32_t step_count;       // step blocks written in this run
 extern input_file in_file;            // "mat.data", read back as numbers
 extern output_file out_file;          // "mat.result", the report
