@@ -1,6 +1,7 @@
 #include "format_slots.hpp"
 
 #include "format_value.hpp"
+#include "report.hpp"
 
 namespace torvane {
 
@@ -10,10 +11,8 @@ void format_into_slots_one_by_one(const float* values, std::size_t count, char* 
 {
     for (std::size_t k = 0; k < count; ++k) {
         char* slot = slots + k * slot_bytes;
-        char* end = format_value(values[k], slot);
-        end[0] = ' ';
-        end[1] = ' ';
-        slot[slot_bytes - 1] = static_cast<char>(end + 2 - slot);
+        const char* end = put_value(values[k], slot);
+        slot[slot_bytes - 1] = static_cast<char>(end - slot);
     }
 }
 

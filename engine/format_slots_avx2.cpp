@@ -4,6 +4,7 @@
 // instruction at start-up or in code the linker might share with other files.
 
 #include "format_slots.hpp"
+#include "report.hpp"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <immintrin.h>
@@ -49,6 +50,8 @@ alignas(32) constexpr double scales[largest_scale + 1] = {1e0, 1e1, 1e2, 1e3, 1e
                                                          1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
 
 // Bytes of the source a layout takes its text from: the six digits, then constants.
+// The shuffle puts the value terminator, two blanks, after each value's text.
+static_assert(report_text::value_terminator == "  ");
 constexpr char digit_zero_at = 8, point_at = 9, blank_at = 10, minus_at = 11, e_at = 12;
 constexpr char exponent_digit_at(int exponent) { return static_cast<char>(13 + (-exponent - 5)); }  // '5' '6' '7'
 constexpr std::uint64_t source_constants = std::uint64_t{'0'} | std::uint64_t{'.'} << 8 | std::uint64_t{' '} << 16 |

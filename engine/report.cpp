@@ -11,14 +11,14 @@ namespace {
 
 char* format_values(const float* values, std::size_t count, char* out)
 {
-    for (std::size_t c = 0; c < count; ++c) {
-        out = format_value(values[c], out);
-        out = put_text(out, report_text::value_terminator);
-    }
+    for (std::size_t c = 0; c < count; ++c)
+        out = put_value(values[c], out);
     return out;
 }
 
 } // namespace
+
+char* put_value(float value, char* out) { return put_text(format_value(value, out), report_text::value_terminator); }
 
 char* put_text(char* out, std::string_view text)
 {
@@ -34,10 +34,7 @@ std::size_t row_line_capacity(std::size_t values)
 
 char* format_step_row(const float* row, std::size_t order, char* out)
 {
-    out = format_values(row, order, out);
-    out = put_text(out, report_text::half_separator);
-    out = format_values(row + order, order, out);
-    return put_text(out, report_text::line_break);
+    return put_step_row(order, out, [row](std::size_t column, char* at) { return put_value(row[column], at); });
 }
 
 void write_step_header(std::int32_t step)

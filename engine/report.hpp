@@ -26,7 +26,23 @@ std::size_t row_line_capacity(std::size_t values);
 // Copies `text` to `out`; returns the end of the copy.
 char* put_text(char* out, std::string_view text);
 
-// "a  b   | c  d  " and the line break, for a row of `order` + `order` values.
+// The one layout of a step row: "a  b   | c  d  " and the line break, for `order` +
+// `order` entries. `put_entry(column, out)` puts one entry's text and its terminator at
+// `out` and returns the end: formatted there, or copied from where it was kept.
+template <class PutEntry> char* put_step_row(std::size_t order, char* out, PutEntry put_entry)
+{
+    for (std::size_t column = 0; column < order; ++column)
+        out = put_entry(column, out);
+    out = put_text(out, report_text::half_separator);
+    for (std::size_t column = order; column < 2 * order; ++column)
+        out = put_entry(column, out);
+    return put_text(out, report_text::line_break);
+}
+
+// A value's text and its terminator.
+char* put_value(float value, char* out);
+
+// A step row of `order` + `order` values, each formatted as it goes.
 char* format_step_row(const float* row, std::size_t order, char* out);
 
 // "第 k步" and its line break.

@@ -51,13 +51,9 @@ void step_writer::refresh_line(std::size_t r, std::size_t order, bool all)
 {
     if (!texts_.refresh(r, matrix.row(r), all))
         return;
-    char* out = texts_.line_room(r);
-    for (std::size_t column = 0; column < order; ++column)
-        out = texts_.copy(r, column, out);
-    out = put_text(out, report_text::half_separator);
-    for (std::size_t column = order; column < 2 * order; ++column)
-        out = texts_.copy(r, column, out);
-    texts_.keep_line(r, put_text(out, report_text::line_break));
+    char* const end = put_step_row(order, texts_.line_room(r),
+                                   [this, r](std::size_t column, char* at) { return texts_.copy(r, column, at); });
+    texts_.keep_line(r, end);
 }
 
 // Each row is brought up to date while it is in the cache of the core that updated it.
