@@ -77,6 +77,9 @@ const resource_row resources[] = {
          EXPECT_EQ(bytes, read_file(platform_path(TORVANE_MANIFEST)));
          EXPECT_NE(bytes.find("level=\"asInvoker\" uiAccess=\"false\""), std::string::npos);
          EXPECT_EQ(bytes.find("dependency"), std::string::npos) << "classic controls: no common-controls v6";
+         // At 150 % a program that does not say it is DPI-aware is drawn small and stretched.
+         EXPECT_NE(bytes.find(">true</dpiAware>"), std::string::npos);
+         EXPECT_NE(bytes.find(">system</dpiAwareness>"), std::string::npos);
      }},
 };
 
