@@ -6,6 +6,8 @@
 
 namespace torvane {
 
+namespace {
+
 order_reading read_dimension()
 {
     order_reading reading;
@@ -37,6 +39,15 @@ entries_reading read_entries()
     reading.last = entry;
     reading.stop = in_file.stop();
     return reading;
+}
+
+} // namespace
+
+void load_matrix(matrix_reading& reading, const std::function<bool()>& order_taken)
+{
+    reading.order = read_dimension();
+    if (dimension > 0 && order_taken())
+        reading.entries = read_entries();
 }
 
 } // namespace torvane

@@ -127,11 +127,15 @@ run_status check_dimension(front_end& seam)
     return {};
 }
 
-// Reads the entries into a matrix of N rows; false when it cannot be held.
-bool load_entries(entries_reading& reading)
+// Reads the matrix; false when its N rows cannot be held. `fits` says whether an order
+// read was taken, and why not.
+bool read_matrix(front_end& seam, matrix_reading& reading, run_status& fits)
 {
     try {
-        reading = read_entries();
+        load_matrix(reading, [&] {
+            fits = check_dimension(seam);
+            return fits.outcome == run_outcome::completed;
+        });
         return true;
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
@@ -186,7 +190,8 @@ run_status run_with_files(press& run, matrix_reading& reading)
     if (run_status saved = save_inputs(dimension_text, data_text); saved.outcome != run_outcome::completed)
         return saved;
 
-    reading.order = read_dimension();
+    run_status fits;
+    const bool held = read_matrix(seam, reading, fits);
     if (dimension <= 0) {
         out_file.close();  // completes "mat.data" when the data box was empty
         in_file.close();
@@ -195,9 +200,9 @@ run_status run_with_files(press& run, matrix_reading& reading)
         status.order = dimension;
         return status;
     }
-    if (run_status fits = check_dimension(seam); fits.outcome != run_outcome::completed)
+    if (fits.outcome != run_outcome::completed)
         return fits;
-    if (!load_entries(reading.entries))
+    if (!held)
         return failure(run_failure::out_of_memory);
     in_file.close();
     invert_and_write_report(run);

@@ -5,7 +5,7 @@
 # object in a writable section (namespace-scope and function-local statics alike), then
 # fails naming those not allowed below. What the compiler makes (vtables, typeinfo, guard
 # variables, DW.ref, PE's section symbols and .refptr, a sanitizer's records, the standard
-# library's own tables) is left out; so is data made read-only once the loader has
+# library's and Boost's own tables) is left out; so is data made read-only once the loader has
 # relocated it (.data.rel.ro).
 # Usage: no_hidden_state.sh NM FILE...   (a FILE holding ';' is a CMake list of files)
 set -uo pipefail
@@ -47,7 +47,7 @@ mutable=$(awk -F'|' 'NF >= 7 {
     sub(/ +$/, "", name); gsub(/ /, "", section)
     if (section ~ /^\.data\.rel\.ro/) next
     if (section !~ /^(\.bss|\.data|\.tbss|\.tdata|\.tls|\*COM\*)([.$]|$)/) next
-    if (name ~ /^(\.|__odr_asan|__asan|__ubsan|__tsan|DW\.ref\.|guard variable for |vtable for |typeinfo for |typeinfo name for |std::|__gnu_cxx::|__cxxabiv1::)/) next
+    if (name ~ /^(\.|__odr_asan|__asan|__ubsan|__tsan|DW\.ref\.|guard variable for |vtable for |typeinfo for |typeinfo name for |std::|__gnu_cxx::|__cxxabiv1::|boost::)/) next
     print name
   }' <<<"$symbols" | sort -u)
 

@@ -6,6 +6,7 @@
 #include "input_file.hpp"
 
 #include <cstdint>
+#include <functional>
 
 namespace torvane {
 
@@ -28,10 +29,11 @@ struct matrix_reading {
     entries_reading entries;
 };
 
-// Reads N into `dimension`; a failed read leaves it unchanged.
-order_reading read_dimension();
-// Sizes `matrix` for N = `dimension` > 0 (throws std::bad_alloc / std::length_error when
-// it cannot be held) and reads the N x N entries, appending the identity to each row.
-entries_reading read_entries();
+// Reads N into `dimension` (a failed read leaves it unchanged); then, when N > 0 and
+// `order_taken` agrees (the run checks that N fits), sizes `matrix` for N rows and reads
+// the N x N entries, appending the identity to each row. The caller tests `dimension`
+// afterwards. What was read is in `reading` even when sizing `matrix` throws
+// (std::bad_alloc, std::length_error).
+void load_matrix(matrix_reading& reading, const std::function<bool()>& order_taken);
 
 } // namespace torvane
