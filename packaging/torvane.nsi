@@ -19,8 +19,6 @@ RequestExecutionLevel user
 
 Name "Torvane ${VERSION}"
 OutFile "${OUTFILE}"
-Icon "${ICON}"
-UninstallIcon "${ICON}"
 InstallDir "$LOCALAPPDATA\Programs\Torvane"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails show
@@ -33,10 +31,34 @@ VIAddVersionKey "FileDescription" "Torvane ${VERSION} setup"
 VIAddVersionKey "CompanyName" "The Torvane developers"
 VIAddVersionKey "LegalCopyright" "Copyright 2026 The Torvane developers. All rights reserved."
 
-Page directory
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+; Modern UI: a welcome page, the third-party notices (to read, not to accept), the folder,
+; the progress; for the uninstaller its confirmation and progress. /S shows none of them.
+!include MUI2.nsh
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+BrandingText "Torvane ${VERSION}"
+
+!define MUI_WELCOMEPAGE_TITLE "Torvane ${VERSION}"
+!define MUI_WELCOMEPAGE_TEXT "This installs Torvane ${VERSION}, which inverts a matrix and shows \
+  every pass:$\r$\n$\r$\n\
+  Torvane.exe, the dialog program$\r$\n\
+  torvane-cli.exe, the console program$\r$\n\
+  README.txt and THIRD-PARTY-NOTICES.txt$\r$\n$\r$\n\
+  It installs for you alone, without administrator rights.$\r$\n$\r$\n$_CLICK"
+!insertmacro MUI_PAGE_WELCOME
+
+!define MUI_PAGE_HEADER_TEXT "Third-party notices"
+!define MUI_PAGE_HEADER_SUBTEXT "The notices of the code that Torvane's programs carry."
+!define MUI_LICENSEPAGE_TEXT_TOP "These notices travel with the programs (THIRD-PARTY-NOTICES.txt)."
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "They are notices, not terms to accept. $_CLICK"
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\THIRD-PARTY-NOTICES.txt"
+
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
 
 Section "Torvane"
   SetOutPath "$INSTDIR"
