@@ -13,6 +13,11 @@ Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
+; The stub's PE time stamp (the day NSIS was built) becomes SOURCE_DATE_EPOCH, as every other
+; date in the packages; before the data and the installer's checksum are added, so that the
+; check still holds. The uninstaller is written from this header too.
+!pragma warning error 5021 ; a packer that fails stops the build
+!packhdr "${OUTFILE}.header" '"${__FILEDIR__}/../scripts/set-pe-time-stamp" "${OUTFILE}.header"'
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Torvane"
 !define WORK_FOLDER "$DOCUMENTS\Torvane"
