@@ -65,7 +65,35 @@ BrandingText "Torvane ${VERSION}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; Removes a copy of Torvane from the folder on the stack: only what the installer put
+; there, by name (mat.data, mat.result and anything else the user keeps in it stay, and a
+; folder that still holds them stays with them).
+!macro REMOVE_COPY un
+Function ${un}RemoveCopy
+  Exch $0
+  Delete "$0\Torvane.exe"
+  Delete "$0\torvane-cli.exe"
+  Delete "$0\README.txt"
+  Delete "$0\THIRD-PARTY-NOTICES.txt"
+  Delete "$0\Uninstall.exe"
+  RMDir "$0"
+  Pop $0
+FunctionEnd
+!macroend
+!insertmacro REMOVE_COPY ""
+!insertmacro REMOVE_COPY "un."
+
 Section "Torvane"
+  ; A copy in another folder goes first, so that one copy and one uninstall entry remain.
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  StrCmp $0 "" other_copy_gone
+  StrCmp $0 "$INSTDIR" other_copy_gone
+  DetailPrint "Removing Torvane from $0"
+  Push $0
+  Call RemoveCopy
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  other_copy_gone:
+
   SetOutPath "$INSTDIR"
   File "${STAGE}\Torvane.exe"
   File "${STAGE}\torvane-cli.exe"
@@ -90,15 +118,11 @@ Section "Torvane"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-; Only what the installer put there, by name: mat.data, mat.result and anything else the
-; user keeps in either folder stay, and a folder that still holds them stays with them.
+; Documents\Torvane, like the program's folder, goes only if empty: mat.data and
+; mat.result stay, and the folder with them.
 Section "Uninstall"
-  Delete "$INSTDIR\Torvane.exe"
-  Delete "$INSTDIR\torvane-cli.exe"
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
-  Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
+  Push "$INSTDIR"
+  Call un.RemoveCopy
   Delete "$SMPROGRAMS\Torvane.lnk"
   RMDir "${WORK_FOLDER}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
