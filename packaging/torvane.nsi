@@ -65,18 +65,33 @@ BrandingText "Torvane ${VERSION}"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+!include FileFunc.nsh
+
 ; Removes a copy of Torvane from the folder on the stack: only what the installer put
 ; there, by name (mat.data, mat.result and anything else the user keeps in it stay, and a
-; folder that still holds them stays with them).
+; folder that still holds them stays with them), then the folders it made around it, as
+; the uninstall entry lists them, innermost first, each only if it is empty.
 !macro REMOVE_COPY un
 Function ${un}RemoveCopy
   Exch $0
+  Push $1
+  Push $2
   Delete "$0\Torvane.exe"
   Delete "$0\torvane-cli.exe"
   Delete "$0\README.txt"
   Delete "$0\THIRD-PARTY-NOTICES.txt"
   Delete "$0\Uninstall.exe"
   RMDir "$0"
+  StrCpy $1 1
+  next:
+    ReadRegStr $2 HKCU "${UNINSTALL_KEY}" "CreatedFolder$1"
+    StrCmp $2 "" done
+    RMDir "$2"
+    IntOp $1 $1 + 1
+    Goto next
+  done:
+  Pop $2
+  Pop $1
   Pop $0
 FunctionEnd
 !macroend
@@ -85,14 +100,27 @@ FunctionEnd
 
 Section "Torvane"
   ; A copy in another folder goes first, so that one copy and one uninstall entry remain.
+  ; Reinstalled in the same folder, the entry keeps the folders the first install made.
   ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
-  StrCmp $0 "" other_copy_gone
-  StrCmp $0 "$INSTDIR" other_copy_gone
+  StrCmp $0 "" made_folders
+  StrCmp $0 "$INSTDIR" made_folders
   DetailPrint "Removing Torvane from $0"
   Push $0
   Call RemoveCopy
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
-  other_copy_gone:
+  ; The folders above $INSTDIR that are not there yet, which SetOutPath makes: recorded,
+  ; innermost first, for the uninstaller to remove again.
+  made_folders:
+  StrCpy $0 "$INSTDIR"
+  StrCpy $1 0
+  parent:
+    ${GetParent} "$0" $0
+    StrCmp $0 "" made
+    IfFileExists "$0\*.*" made
+    IntOp $1 $1 + 1
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "CreatedFolder$1" "$0"
+    Goto parent
+  made:
 
   SetOutPath "$INSTDIR"
   File "${STAGE}\Torvane.exe"
