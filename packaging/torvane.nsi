@@ -7,7 +7,9 @@
 ; %LOCALAPPDATA%\Programs\Torvane, the Start-menu entry starts Torvane.exe in
 ; Documents\Torvane (where mat.data and mat.result are written, so it must be a folder
 ; the user may write), and the uninstaller appears in the user's list of apps. /S
-; installs and uninstalls without a window.
+; installs and uninstalls without a window. Installed again into another folder, it
+; first removes the copy in the old one, so one copy and one uninstall entry remain; the
+; folders it makes above the program's folder, the uninstaller removes again when empty.
 
 Unicode true
 Target amd64-unicode
