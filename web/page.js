@@ -157,15 +157,18 @@
     box('progress').textContent = '第 ' + step + ' 步，共 ' + total + ' 步 (step ' + step + ' of ' + total + ')';
   }
 
+  // While a run goes on the button only says it is busy: a disabled button would lose the
+  // keyboard focus to the page's body.
+  const busy = () => box('compute').getAttribute('aria-disabled') === 'true';
   async function compute() {
-    if (box('compute').disabled) return;
-    box('compute').disabled = true;
+    if (busy()) return;
+    box('compute').setAttribute('aria-disabled', 'true');
     box('progress').textContent = '计算中… computing';
     try {
       show(await run(box('dimension').value, box('data').value, { working: true, onStep: progress }));
     } finally {
       box('progress').textContent = '';
-      box('compute').disabled = false;
+      box('compute').removeAttribute('aria-disabled');
     }
   }
   box('compute').onclick = compute;

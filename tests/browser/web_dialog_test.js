@@ -5,7 +5,7 @@
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { typeInto, savedFile } = require('./web_page_helpers.js');
+const { typeInto, waitForIdle, savedFile } = require('./web_page_helpers.js');
 
 const corpus = path.join(__dirname, '..', 'data', 'reports');
 const corpusFile = (name, file) => fs.readFileSync(path.join(corpus, name, file));
@@ -17,7 +17,7 @@ const value = (page, id) => page.$eval('#' + id, box => box.value);
 
 async function waitForResult(page, unlike) {
   await page.waitForFunction(old => document.getElementById('result').value !== old &&
-    !document.getElementById('compute').disabled, { timeout: 120000 }, unlike);
+    document.getElementById('compute').getAttribute('aria-disabled') !== 'true', { timeout: 120000 }, unlike);
 }
 
 // What the step view shows: where it is and the heading of the step.
@@ -84,7 +84,7 @@ async function checkTyped(browser, openPage, work) {
   await typeInto(page, 'dimension', new TextDecoder('gbk').decode(corpusFile(gbkCase, 'dimension')));
   await typeInto(page, 'data', corpusFile(gbkCase, 'data').toString('latin1'));
   await page.click('#compute');
-  await page.waitForFunction(() => !document.getElementById('compute').disabled);
+  await waitForIdle(page);
   const gbkTyped = Buffer.concat([corpusFile(gbkCase, 'dimension'), Buffer.from('\n'), corpusFile(gbkCase, 'data')]);
   assert.ok((await download(page, 'download-data', folder, 'mat.data')).equals(gbkTyped));
   assert.equal(await value(page, 'result'), reportText('backward_phase'));
@@ -112,7 +112,7 @@ async function checkLongRun(browser, openPage) {
   await typeInto(page, 'dimension', '100');
   await page.$eval('#data', box => { box.value = Array.from({ length: 10000 }, (_, i) => (i % 101 === 0 ? 100 : (i * 7) % 13)).join(' '); });
   await page.click('#compute');
-  assert.equal(await page.$eval('#compute', button => button.disabled), true);
+  assert.equal(await page.$eval('#compute', button => button.getAttribute('aria-disabled')), 'true');
   await page.waitForFunction(() => /step \d+ of 198/.test(document.getElementById('progress').textContent), { timeout: 60000 });
   await waitForResult(page, '');
   assert.match(await value(page, 'result'), /^第 1步/);

@@ -1,5 +1,5 @@
 // What the browser tests of the page do with it as a person would, the same in Chromium
-// and Firefox: type into a box, take a download's bytes.
+// and Firefox: type into a box, wait for a press to be over, take a download's bytes.
 'use strict';
 const assert = require('node:assert/strict');
 
@@ -9,6 +9,16 @@ async function typeInto(page, id, text) {
   await page.$eval('#' + id, box => box.select());
   await page.keyboard.press('Backspace');
   if (text) await page.type('#' + id, text);
+}
+
+// The press made by the last click or key is over: 计算 no longer says it is busy. (It says
+// so from the press itself, before the click or key's events have all been handed out.) A
+// disabled button counts as busy too, so that the tests judge an older page rightly.
+async function waitForIdle(page) {
+  await page.waitForFunction(() => {
+    const button = document.getElementById('compute');
+    return !button.disabled && button.getAttribute('aria-disabled') !== 'true';
+  }, { timeout: 120000 });
 }
 
 // What a download button hands the browser to save: the file's name and bytes, taken from
@@ -35,4 +45,4 @@ async function savedFile(page, id) {
   return { name, bytes: Buffer.from(bytes) };
 }
 
-module.exports = { typeInto, savedFile };
+module.exports = { typeInto, waitForIdle, savedFile };

@@ -143,6 +143,8 @@ async function main() {
       await page.close();
       console.log(`${name}: ${count} corpus cases gave the same bytes in the page`);
       await require('./web_dialog_test.js').checkDialog(browser, openPage, work);
+      await require('./web_access_test.js').checkAccess(browser, openPage, pageFile);
+      console.log(`${name}: English marked, downloads named, focus kept, the step view explained, no icon fetched`);
     } finally {
       await browser.close();
     }
