@@ -34,10 +34,19 @@ function takeFile(module, name) {
   } catch (missing) {
     return new Uint8Array(0);
   }
-  const contents = node.contents ? node.contents.subarray(0, node.usedBytes) : new Uint8Array(0);
-  const bytes = contents.byteLength === contents.buffer.byteLength ? contents : contents.slice();
+  const bytes = ownBytes(node.contents, node.usedBytes);
   module.FS.unlink(name);
   return bytes;
+}
+
+// The first `size` bytes of a file's contents as a Uint8Array that has its buffer to itself,
+// so it can be handed to the page without a copy. A file written at once from the engine's
+// memory holds a slice of that memory as the engine sees it, an Int8Array, whose bytes
+// above 0x7f would read as negative numbers.
+function ownBytes(contents, size) {
+  if (!contents || !size) return new Uint8Array(0);
+  const bytes = new Uint8Array(contents.buffer, contents.byteOffset, size);
+  return bytes.byteLength === bytes.buffer.byteLength ? bytes : bytes.slice();
 }
 
 // The answer's lines: outcome, order, and for a failure the English and the GBK message

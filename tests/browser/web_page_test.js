@@ -50,11 +50,14 @@ async function openPage(browser, width = 900) {
   return { page, problems };
 }
 
-// torvane.run in the page, with the corpus case's box texts as bytes. A report of megabytes is summed there (FNV-1a, as the corpus keeps it), not handed over:
+// torvane.run in the page, with the corpus case's box texts as bytes. Its files' bytes must
+// be Uint8Arrays in the page, as it promises: an Int8Array's would be negative above 0x7f.
+// A report of megabytes is summed there (FNV-1a, as the corpus keeps it), not handed over:
 // Firefox's remote protocol chokes on so long a list of numbers.
 async function runInPage(page, dimension, data) {
   const answer = await page.evaluate(async (d, t) => {
     const result = await window.torvane.run(Uint8Array.from(d), Uint8Array.from(t), { working: true });
+    const kinds = [result.report, result.data, ...(result.latex ? [result.latex] : [])].map(bytes => Object.prototype.toString.call(bytes));
     const large = result.report.length > 1 << 20;
     let hi = 0xcbf29ce4, lo = 0x84222325;  // the 64-bit hash in two halves
     for (const byte of large ? result.report : []) {
@@ -63,10 +66,11 @@ async function runInPage(page, dimension, data) {
       hi = (Math.imul(hi, 0x1b3) + (high >>> 16) + (lo << 8)) >>> 0;  // times 2^40 + 0x1b3
       lo = ((high & 0xffff) << 16 | (low & 0xffff)) >>> 0;
     }
-    return { ...result, report: large ? null : Array.from(result.report), data: Array.from(result.data),
+    return { ...result, kinds, report: large ? null : Array.from(result.report), data: Array.from(result.data),
       reportSize: result.report.length, reportHash: hi.toString(16).padStart(8, '0') + lo.toString(16).padStart(8, '0'),
       working: large ? null : result.working, latex: result.latex ? Array.from(result.latex) : null };
   }, [...dimension], [...data]);
+  assert.ok(answer.kinds.every(kind => kind === '[object Uint8Array]'), 'the bytes come as Uint8Arrays: ' + answer.kinds);
   return { ...answer, report: answer.report && Buffer.from(answer.report), data: Buffer.from(answer.data),
     latex: answer.latex ? Buffer.from(answer.latex) : null };
 }
@@ -143,6 +147,8 @@ async function main() {
       await page.close();
       console.log(`${name}: ${count} corpus cases gave the same bytes in the page`);
       await require('./web_dialog_test.js').checkDialog(browser, openPage, work);
+      await require('./web_answers_test.js').checkAnswers(browser, openPage, work, torvane);
+      console.log(`${name}: torvane.run gives Uint8Arrays; mat.data as the dialog saves it; the console's words`);
       await require('./web_access_test.js').checkAccess(browser, openPage, pageFile);
       console.log(`${name}: English marked, downloads named, focus kept, the step view explained, no icon fetched`);
     } finally {
