@@ -157,6 +157,10 @@
     box('progress').textContent = '第 ' + step + ' 步，共 ' + total + ' 步 (step ' + step + ' of ' + total + ')';
   }
 
+  // The data box's text as the dialog's box holds it: a text area gives its line breaks as
+  // LF, where the dialog's edit control has CR LF; "mat.data" gets what the dialog writes.
+  const dialogLineBreaks = text => text.replace(/\r\n|\r|\n/g, '\r\n');
+
   // While a run goes on the button only says it is busy: a disabled button would lose the
   // keyboard focus to the page's body.
   const busy = () => box('compute').getAttribute('aria-disabled') === 'true';
@@ -165,7 +169,7 @@
     box('compute').setAttribute('aria-disabled', 'true');
     box('progress').textContent = '计算中… computing';
     try {
-      show(await run(box('dimension').value, box('data').value, { working: true, onStep: progress }));
+      show(await run(box('dimension').value, dialogLineBreaks(box('data').value), { working: true, onStep: progress }));
     } finally {
       box('progress').textContent = '';
       box('compute').removeAttribute('aria-disabled');

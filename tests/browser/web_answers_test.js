@@ -1,9 +1,11 @@
-// What a press answers, in each browser alike: torvane.run's bytes as Uint8Arrays.
+// What a press answers, in each browser alike: torvane.run's bytes as Uint8Arrays; mat.data
+// as the dialog writes it from a data box of several lines.
 // Run by web_page_test.js with the browser it opened.
 'use strict';
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
+const { typeInto, waitForIdle, savedFile } = require('./web_page_helpers.js');
 
 const corpus = path.join(__dirname, '..', 'data', 'reports');
 const corpusFile = (name, file) => fs.readFileSync(path.join(corpus, name, file));
@@ -38,9 +40,28 @@ async function checkTypes(page) {
   assert.deepEqual([large.status, large.kinds.report, large.kinds.data], ['completed', uint8, uint8]);
 }
 
+// The data box typed on two lines: mat.data holds CR LF between them, as Torvane.exe writes
+// it from its edit control, and the report is the corpus's for that text.
+async function checkLineBreaks(page) {
+  await typeInto(page, 'dimension', '2');
+  await typeInto(page, 'data', '1 2\n3 4');
+  assert.equal(await page.$eval('#data', box => box.value), '1 2\n3 4', 'the text area gives LF');
+  await page.click('#compute');
+  await waitForIdle(page);
+  const saved = Buffer.concat([corpusFile('example', 'dimension'), Buffer.from('\n'), corpusFile('example', 'data')]);
+  assert.deepEqual(await savedFile(page, 'download-data'), { name: 'mat.data', bytes: saved });
+  assert.deepEqual(await savedFile(page, 'download-result'), { name: 'mat.result', bytes: corpusFile('example', 'mat.result') });
+  // Blank lines and a line break at the end are line breaks too.
+  await typeInto(page, 'data', '1 2\n\n3 4\n');
+  await page.click('#compute');
+  await waitForIdle(page);
+  assert.deepEqual((await savedFile(page, 'download-data')).bytes, Buffer.from('2\n1 2\r\n\r\n3 4\r\n'));
+}
+
 async function checkAnswers(browser, openPage) {
   const { page, problems } = await openPage(browser);
   await checkTypes(page);
+  await checkLineBreaks(page);
   assert.deepEqual(problems, []);
   await page.close();
 }
