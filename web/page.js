@@ -116,6 +116,14 @@
       ' (the report is ' + megabytes(report.length) + '; the box shows its beginning: download mat.result for the whole of it)';
   }
 
+  // Chinese, then the same in English, marked as English for readers and for speech.
+  function say(element, chinese, english) {
+    const inEnglish = document.createElement('span');
+    inEnglish.lang = 'en';
+    inEnglish.textContent = english;
+    element.replaceChildren(chinese + ' ', inEnglish);
+  }
+
   function showWorking(page) {
     box('working').classList.toggle('shown', page !== null);
     box('steps').srcdoc = page || '';
@@ -136,15 +144,15 @@
   }
 
   function show(answer) {
-    box('message').textContent = '';
+    box('message').replaceChildren();
     if (answer.status === 'completed') {
       showReport(answer.report);
       showWorking(answer.working);
-    } else if (answer.status !== 'no_order') {  // no order: the result box keeps its text
+    } else if (answer.status !== 'no_order') {
       box('result').value = failureText(answer);
       showWorking(null);
-    } else {
-      box('message').textContent = '维数不是正数，没有计算。 The order is not a positive number: nothing was computed.';
+    } else {  // no order: the result box keeps its text
+      say(box('message'), '没有计算：', answer.message);
     }
     files = { data: answer.data.length ? answer.data : null, report: answer.status === 'completed' ? answer.report : null,
       latex: answer.status === 'completed' && answer.latex ? answer.latex : null };

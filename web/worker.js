@@ -49,8 +49,9 @@ function ownBytes(contents, size) {
   return bytes.byteLength === bytes.buffer.byteLength ? bytes : bytes.slice();
 }
 
-// The answer's lines: outcome, order, and for a failure the English and the GBK message
-// (for an order too large for the page: the largest it takes).
+// The answer's lines: outcome and order, then for a failure the English and the GBK
+// message; for no order, why; for an order too large for the page, the largest it takes.
+// What is said of no order quotes the box texts, in GBK.
 function readAnswer(bytes) {
   const lines = [];
   let start = 0;
@@ -59,15 +60,19 @@ function readAnswer(bytes) {
       lines.push(bytes.subarray(start, i));
       start = i + 1;
     }
-  const latin = line => (line ? new TextDecoder().decode(line) : '');
-  const status = latin(lines[0]);
-  if (status === 'too_large_for_page') return { status, order: Number(latin(lines[1])), limit: Number(latin(lines[2])) };
-  return {
-    status,
-    order: Number(latin(lines[1])),
-    message: latin(lines[2]),
-    messageChinese: lines[3] ? new TextDecoder('gbk').decode(lines[3]) : '',
-  };
+  const text = line => (line ? new TextDecoder('gbk').decode(line) : '');
+  const status = text(lines[0]);
+  const order = Number(text(lines[1]));
+  switch (status) {
+    case 'too_large_for_page':
+      return { status, order, limit: Number(text(lines[2])) };
+    case 'failed':
+      return { status, order, message: new TextDecoder().decode(lines[2]), messageChinese: text(lines[3]) };
+    case 'no_order':
+      return { status, order, message: text(lines[2]) };
+    default:
+      return { status, order };
+  }
 }
 
 // Tells the page the step the run is at, at most every tenth of a second.

@@ -1,11 +1,13 @@
 // What a press answers, in each browser alike: torvane.run's bytes as Uint8Arrays; mat.data
-// as the dialog writes it from a data box of several lines.
+// as the dialog writes it from a data box of several lines; why nothing was computed and
+// where reading stopped, in the console's words, on the page and through torvane.run.
 // Run by web_page_test.js with the browser it opened.
 'use strict';
 const assert = require('node:assert/strict');
+const { execFileSync, spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
-const { typeInto, waitForIdle, savedFile } = require('./web_page_helpers.js');
+const { typeInto, waitForIdle, savedFile, messageParts } = require('./web_page_helpers.js');
 
 const corpus = path.join(__dirname, '..', 'data', 'reports');
 const corpusFile = (name, file) => fs.readFileSync(path.join(corpus, name, file));
@@ -21,6 +23,15 @@ function runTyped(page, dimension, data, options = {}) {
       kinds: { report: kind(answer.report), data: kind(answer.data), latex: answer.latex ? kind(answer.latex) : null },
       report: answer.report.length <= 65536 ? Array.from(answer.report) : null, data: Array.from(answer.data) };
   }, dimension, data, options);
+}
+
+// What the console says on standard error of the same two texts, without its name.
+function consoleSays(torvane, work, dimension, data) {
+  const said = spawnSync(torvane, ['--raw', '--dimension', dimension, '--data', data],
+    { cwd: work, stdio: ['ignore', 'ignore', 'pipe'], encoding: 'utf8' }).stderr;
+  const lines = said.split('\n').filter(line => line.startsWith('torvane: '));
+  assert.equal(lines.length, 1, `the console says one thing of ${JSON.stringify([dimension, data])}: ${said}`);
+  return lines[0].slice('torvane: '.length);
 }
 
 async function checkTypes(page) {
@@ -58,10 +69,45 @@ async function checkLineBreaks(page) {
   assert.deepEqual((await savedFile(page, 'download-data')).bytes, Buffer.from('2\n1 2\r\n\r\n3 4\r\n'));
 }
 
-async function checkAnswers(browser, openPage) {
+// Every way of giving no usable order, each said as the console says it.
+const noOrders = [
+  ['2', ''],            // the data box empty
+  ['', '1 2 3 4'],      // the dimension box empty
+  ['', ''],
+  ['0', '1'],
+  ['-3', '1 2'],
+  ['abc', '1 2 3 4'],
+  ['99999999999', '1'],
+  [' ', ' '],
+];
+
+async function checkNoOrder(page, torvane, work) {
+  for (const [dimension, data] of noOrders) {
+    const expected = consoleSays(torvane, work, dimension, data);
+    assert.match(expected, /so nothing was computed$/);
+    const answer = await runTyped(page, dimension, data);
+    assert.equal(answer.status, 'no_order');
+    assert.equal(answer.message, expected, JSON.stringify([dimension, data]));
+  }
+  // On the page, after a report: the message, its English marked as English.
+  await typeInto(page, 'dimension', '2');
+  await typeInto(page, 'data', '1 2 3 4');
+  await page.click('#compute');
+  await waitForIdle(page);
+  const report = await page.$eval('#result', box => box.value);
+  await typeInto(page, 'data', '');
+  await page.click('#compute');
+  await waitForIdle(page);
+  assert.deepEqual(await messageParts(page, 'message'),
+    { chinese: '没有计算：', english: consoleSays(torvane, work, '2', ''), lang: 'en' });
+  assert.equal(await page.$eval('#result', box => box.value), report, 'the result box keeps its text');
+}
+
+async function checkAnswers(browser, openPage, work, torvane) {
   const { page, problems } = await openPage(browser);
   await checkTypes(page);
   await checkLineBreaks(page);
+  await checkNoOrder(page, torvane, work);
   assert.deepEqual(problems, []);
   await page.close();
 }

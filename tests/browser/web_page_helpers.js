@@ -45,4 +45,14 @@ async function savedFile(page, id) {
   return { name, bytes: Buffer.from(bytes) };
 }
 
-module.exports = { typeInto, waitForIdle, savedFile };
+// A line that says something in Chinese and then in English: the two, and the English
+// part's language.
+function messageParts(page, id) {
+  return page.$eval('#' + id, line => {
+    const english = line.querySelector('span');
+    return { chinese: line.firstChild ? line.firstChild.textContent.trim() : '', english: english ? english.textContent : '',
+      lang: english ? english.lang : '' };
+  });
+}
+
+module.exports = { typeInto, waitForIdle, savedFile, messageParts };
