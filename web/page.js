@@ -148,6 +148,9 @@
     if (answer.status === 'completed') {
       showReport(answer.report);
       showWorking(answer.working);
+      // The run went on as designed, with the entries it could not read repeating the last
+      // one read; the note says where and why reading stopped, as the console does.
+      if (answer.note) say(box('message'), '数据没有全部读入：', answer.note);
     } else if (answer.status !== 'no_order') {
       box('result').value = failureText(answer);
       showWorking(null);

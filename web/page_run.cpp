@@ -94,7 +94,7 @@ public:
 
     bool with_working() const { return with_working_; }
     // The box texts as the run read them, for what is said about that reading.
-    input_texts texts() const { return {dimension_, data_, {}}; }
+    input_texts texts() const { return {dimension_, data_, {text_origin::source::command_line, {}, false, true}}; }
 
     // After a completed run: the step view's page, or empty when none was watched.
     std::string working_page()
@@ -163,7 +163,9 @@ run_status run_watched(page_seam& seam)
 
 // The outcome and the order, one to a line, then what the page says of the run: for a
 // failure the console's message and the dialog's (GBK); for no order, why, as the console
-// words it, quoting the box texts. No line holds a line end of its own.
+// words it; for a completed run, the console's note of where reading stopped (or an empty
+// line when every entry was read). The notes quote the box texts, which are GBK; no line
+// holds a line end of its own.
 std::string answer_lines(const run_status& status, const page_seam& seam)
 {
     std::string lines = std::string(outcome_name(status.outcome)) + "\n" + std::to_string(status.order) + "\n";
@@ -175,6 +177,8 @@ std::string answer_lines(const run_status& status, const page_seam& seam)
         lines += no_order_reason(status.reading, seam.texts()) + ", so nothing was computed\n";
         break;
     case run_outcome::completed:
+        lines += reading_stop_note(status.reading, seam.texts()) + "\n";
+        break;
     case run_outcome::interrupted:
         break;
     }

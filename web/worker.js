@@ -50,8 +50,9 @@ function ownBytes(contents, size) {
 }
 
 // The answer's lines: outcome and order, then for a failure the English and the GBK
-// message; for no order, why; for an order too large for the page, the largest it takes.
-// What is said of no order quotes the box texts, in GBK.
+// message; for no order, why; for a completed run, the note of where reading stopped
+// (empty when every entry was read); for an order too large for the page, the largest it
+// takes. Notes quote the box texts, in GBK.
 function readAnswer(bytes) {
   const lines = [];
   let start = 0;
@@ -70,6 +71,8 @@ function readAnswer(bytes) {
       return { status, order, message: new TextDecoder().decode(lines[2]), messageChinese: text(lines[3]) };
     case 'no_order':
       return { status, order, message: text(lines[2]) };
+    case 'completed':
+      return { status, order, note: text(lines[2]) };
     default:
       return { status, order };
   }

@@ -103,11 +103,43 @@ async function checkNoOrder(page, torvane, work) {
   assert.equal(await page.$eval('#result', box => box.value), report, 'the result box keeps its text');
 }
 
+// Too few numbers: the report as designed, and the note of where and why reading stopped.
+async function checkReadingStop(page, torvane, work) {
+  for (const [dimension, data] of [['3', '1 2 3 4'], ['2', '1 2 x 4'], ['2', '1\r\n2,3 4'], ['2', '1 2 3 4e99']]) {
+    const answer = await runTyped(page, dimension, data);
+    assert.equal(answer.status, 'completed');
+    assert.equal(answer.note, consoleSays(torvane, work, dimension, data), JSON.stringify([dimension, data]));
+  }
+  const full = await runTyped(page, '2', '1 2 3 4');
+  assert.equal(full.note, '', 'every entry read: no note');
+  // GBK texts: a quoted piece is whole characters.
+  const wide = await runTyped(page, '2', '1 x中文中文中文中文');
+  assert.equal(wide.note, "reading stopped at 'x中文中文中文' in the data text (character 3) after 1 of 4 entries, " +
+    'so the other 3 entries repeat the last value read, 1');
+
+  await typeInto(page, 'dimension', '3');
+  await typeInto(page, 'data', '1 2 3 4');
+  await page.click('#compute');
+  await waitForIdle(page);
+  const result = await page.$eval('#result', box => box.value);
+  assert.match(result, /-nan/, 'the report is the designed one');
+  assert.deepEqual((await savedFile(page, 'download-result')).bytes,
+    execFileSync(torvane, ['--raw', '--dimension', '3', '--data', '1 2 3 4'], { cwd: work, stdio: ['ignore', 'pipe', 'ignore'] }));
+  assert.deepEqual(await messageParts(page, 'message'),
+    { chinese: '数据没有全部读入：', english: consoleSays(torvane, work, '3', '1 2 3 4'), lang: 'en' });
+  // The next full run clears the note.
+  await typeInto(page, 'data', '1 2 3 4 5 6 7 8 10');
+  await page.click('#compute');
+  await waitForIdle(page);
+  assert.equal(await page.$eval('#message', line => line.textContent), '');
+}
+
 async function checkAnswers(browser, openPage, work, torvane) {
   const { page, problems } = await openPage(browser);
   await checkTypes(page);
   await checkLineBreaks(page);
   await checkNoOrder(page, torvane, work);
+  await checkReadingStop(page, torvane, work);
   assert.deepEqual(problems, []);
   await page.close();
 }
