@@ -124,9 +124,18 @@
     element.replaceChildren(chinese + ' ', inEnglish);
   }
 
-  function showWorking(page) {
+  // The step view of a completed run; none for an order beyond what it shows, which the
+  // note below the buttons then gives as the reason.
+  function showWorking(answer) {
+    const page = answer && answer.working ? answer.working : null;
     box('working').classList.toggle('shown', page !== null);
     box('steps').srcdoc = page || '';
+    const unshown = answer && !page && answer.order > answer.workingLimit;
+    if (unshown)
+      say(box('working-note'), '计算过程只显示 ' + answer.workingLimit + ' 阶以内的矩阵，这个矩阵是 ' + answer.order + ' 阶。',
+        'the working is shown for orders up to ' + answer.workingLimit + '; this matrix is of order ' + answer.order +
+        ', so the page shows only its report');
+    else box('working-note').replaceChildren();
   }
 
   function failureText(answer) {
@@ -147,14 +156,15 @@
     box('message').replaceChildren();
     if (answer.status === 'completed') {
       showReport(answer.report);
-      showWorking(answer.working);
+      showWorking(answer);
       // The run went on as designed, with the entries it could not read repeating the last
       // one read; the note says where and why reading stopped, as the console does.
       if (answer.note) say(box('message'), '数据没有全部读入：', answer.note);
     } else if (answer.status !== 'no_order') {
       box('result').value = failureText(answer);
       showWorking(null);
-    } else {  // no order: the result box keeps its text
+    } else {  // no order: the result box keeps its text, the step view of another run goes
+      showWorking(null);
       say(box('message'), '没有计算：', answer.message);
     }
     files = { data: answer.data.length ? answer.data : null, report: answer.status === 'completed' ? answer.report : null,

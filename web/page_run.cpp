@@ -164,8 +164,8 @@ run_status run_watched(page_seam& seam)
 // The outcome and the order, one to a line, then what the page says of the run: for a
 // failure the console's message and the dialog's (GBK); for no order, why, as the console
 // words it; for a completed run, the console's note of where reading stopped (or an empty
-// line when every entry was read). The notes quote the box texts, which are GBK; no line
-// holds a line end of its own.
+// line when every entry was read) and the largest order the step view shows. The notes
+// quote the box texts, which are GBK; no line holds a line end of its own.
 std::string answer_lines(const run_status& status, const page_seam& seam)
 {
     std::string lines = std::string(outcome_name(status.outcome)) + "\n" + std::to_string(status.order) + "\n";
@@ -177,7 +177,7 @@ std::string answer_lines(const run_status& status, const page_seam& seam)
         lines += no_order_reason(status.reading, seam.texts()) + ", so nothing was computed\n";
         break;
     case run_outcome::completed:
-        lines += reading_stop_note(status.reading, seam.texts()) + "\n";
+        lines += reading_stop_note(status.reading, seam.texts()) + "\n" + std::to_string(largest_html_order) + "\n";
         break;
     case run_outcome::interrupted:
         break;

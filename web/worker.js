@@ -51,8 +51,8 @@ function ownBytes(contents, size) {
 
 // The answer's lines: outcome and order, then for a failure the English and the GBK
 // message; for no order, why; for a completed run, the note of where reading stopped
-// (empty when every entry was read); for an order too large for the page, the largest it
-// takes. Notes quote the box texts, in GBK.
+// (empty when every entry was read) and the largest order the step view shows; for an
+// order too large for the page, the largest it takes. Notes quote the box texts, in GBK.
 function readAnswer(bytes) {
   const lines = [];
   let start = 0;
@@ -72,7 +72,7 @@ function readAnswer(bytes) {
     case 'no_order':
       return { status, order, message: text(lines[2]) };
     case 'completed':
-      return { status, order, note: text(lines[2]) };
+      return { status, order, note: text(lines[2]), workingLimit: Number(text(lines[3])) };
     default:
       return { status, order };
   }
