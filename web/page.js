@@ -175,7 +175,7 @@
   }
 
   function progress(step, total) {
-    box('progress').textContent = '第 ' + step + ' 步，共 ' + total + ' 步 (step ' + step + ' of ' + total + ')';
+    say(box('progress'), '第 ' + step + ' 步，共 ' + total + ' 步', '(step ' + step + ' of ' + total + ')');
   }
 
   // The data box's text as the dialog's box holds it: a text area gives its line breaks as
@@ -188,11 +188,11 @@
   async function compute() {
     if (busy()) return;
     box('compute').setAttribute('aria-disabled', 'true');
-    box('progress').textContent = '计算中… computing';
+    say(box('progress'), '计算中…', 'computing');
     try {
       show(await run(box('dimension').value, dialogLineBreaks(box('data').value), { working: true, onStep: progress }));
     } finally {
-      box('progress').textContent = '';
+      box('progress').replaceChildren();
       box('compute').removeAttribute('aria-disabled');
     }
   }

@@ -1,10 +1,33 @@
 // The page for those who read it in another language, by ear or from the keyboard, and what
-// it shows beside the report: the focus kept by a press from the keyboard, the step view of an earlier
+// it shows beside the report: English marked as English, the focus kept by a press from the keyboard, the step view of an earlier
 // run gone after a press that computed nothing and a word of why when an order is too
 // large for it. Run by web_page_test.js in each browser.
 'use strict';
 const assert = require('node:assert/strict');
 const { typeInto, waitForIdle } = require('./web_page_helpers.js');
+
+// From the page's start on: every text the page shows, then or later, that has two English
+// words in a row outside an element marked lang="en" (the result box, a text area, holds
+// the report and is left out).
+function watchUnmarkedEnglish(page) {
+  return page.evaluate(() => {
+    window.torvaneUnmarked = [];
+    const english = /[A-Za-z]{2,}[\s,;:']+[A-Za-z]{2,}/;
+    const look = node => {
+      if (node.nodeType === Node.TEXT_NODE) {
+        const holder = node.parentElement;
+        if (holder && !holder.closest('script, style, textarea') && english.test(node.textContent) &&
+            (holder.closest('[lang]') || document.documentElement).lang !== 'en')
+          window.torvaneUnmarked.push(node.textContent);
+      } else node.childNodes.forEach(look);
+    };
+    look(document.body);
+    new MutationObserver(changes => changes.forEach(change => {
+      if (change.type === 'characterData') look(change.target);
+      change.addedNodes.forEach(look);
+    })).observe(document.body, { subtree: true, childList: true, characterData: true });
+  });
+}
 
 async function press(page, dimension, data) {
   await typeInto(page, 'dimension', dimension);
@@ -52,10 +75,28 @@ async function checkStepView(page) {
   assert.equal(await page.$eval('#working-note', note => note.textContent), '', 'the word goes with the next step view');
 }
 
+// A long run's progress line, and all said since watchUnmarkedEnglish: English marked.
+async function checkMarks(page) {
+  await page.evaluate(() => {
+    window.torvaneProgress = [];
+    const line = document.getElementById('progress');
+    new MutationObserver(() => window.torvaneProgress.push(line.textContent)).observe(line, { childList: true, subtree: true });
+  });
+  await typeInto(page, 'dimension', '60');
+  await typeInto(page, 'data', '1 2 3 4');
+  await page.click('#compute');
+  await waitForIdle(page);
+  assert.ok((await page.evaluate(() => window.torvaneProgress)).some(text => /step \d+ of 118/.test(text)), 'the steps were counted');
+  assert.deepEqual(await page.evaluate(() => window.torvaneUnmarked), []);
+}
+
 async function checkAccess(browser, openPage, pageFile) {
   const { page, problems } = await openPage(browser);
+  assert.equal(await page.evaluate(() => document.documentElement.lang), 'zh-CN');
+  await watchUnmarkedEnglish(page);
   await checkFocus(page);
   await checkStepView(page);
+  await checkMarks(page);
   assert.deepEqual(problems, []);
   await page.close();
 }
