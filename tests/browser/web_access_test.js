@@ -1,5 +1,6 @@
 // The page for those who read it in another language, by ear or from the keyboard, and what
-// it shows beside the report: English marked as English, the focus kept by a press from the keyboard, the step view of an earlier
+// it shows beside the report: English marked as English, download buttons that say what
+// they download, the focus kept by a press from the keyboard, the step view of an earlier
 // run gone after a press that computed nothing and a word of why when an order is too
 // large for it. Run by web_page_test.js in each browser.
 'use strict';
@@ -29,6 +30,15 @@ function watchUnmarkedEnglish(page) {
   });
 }
 
+// The name a reader by ear hears for the element: from the browser's accessibility tree
+// where the test can reach it (Chromium); in Firefox, from the button's text, which names it
+// when no label is set.
+async function accessibleName(page, selector) {
+  const element = await page.$(selector);
+  if (page.browser().protocol === 'cdp') return (await page.accessibility.snapshot({ root: element })).name;
+  return page.$eval(selector, button => (button.getAttribute('aria-label') ? '(labelled)' : button.textContent));
+}
+
 async function press(page, dimension, data) {
   await typeInto(page, 'dimension', dimension);
   await typeInto(page, 'data', data);
@@ -50,6 +60,15 @@ async function checkFocus(page) {
   await page.keyboard.press(' ');
   await waitForIdle(page);
   assert.ok(['compute', 'result'].includes(await page.evaluate(() => document.activeElement.id)), 'the focus stays');
+}
+
+// Each download button says what it downloads, in words beyond the file's name.
+async function checkNames(page) {
+  for (const [id, file, what] of [['download-data', 'mat.data', /input/], ['download-result', 'mat.result', /report/],
+    ['download-latex', 'working.tex', /working/]]) {
+    const name = await accessibleName(page, '#' + id);
+    assert.ok(name.includes(file) && /download|下载/i.test(name) && what.test(name), `${id} is named "${name}"`);
+  }
 }
 
 async function checkStepView(page) {
@@ -95,6 +114,7 @@ async function checkAccess(browser, openPage, pageFile) {
   assert.equal(await page.evaluate(() => document.documentElement.lang), 'zh-CN');
   await watchUnmarkedEnglish(page);
   await checkFocus(page);
+  await checkNames(page);
   await checkStepView(page);
   await checkMarks(page);
   assert.deepEqual(problems, []);
