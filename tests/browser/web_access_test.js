@@ -2,9 +2,11 @@
 // it shows beside the report: English marked as English, download buttons that say what
 // they download, the focus kept by a press from the keyboard, the step view of an earlier
 // run gone after a press that computed nothing and a word of why when an order is too
-// large for it. Run by web_page_test.js in each browser.
+// large for it, and no icon asked of a server. Run by web_page_test.js in each browser.
 'use strict';
 const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const http = require('node:http');
 const { typeInto, waitForIdle } = require('./web_page_helpers.js');
 
 // From the page's start on: every text the page shows, then or later, that has two English
@@ -109,6 +111,36 @@ async function checkMarks(page) {
   assert.deepEqual(await page.evaluate(() => window.torvaneUnmarked), []);
 }
 
+// Served over http, the page asks the server for nothing but itself: a browser asks for
+// /favicon.ico when a page names no icon of its own.
+async function checkServed(browser, pageFile) {
+  const asked = [];
+  const server = http.createServer((request, response) => {
+    asked.push(request.url);
+    if (request.url !== '/') {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' });
+    fs.createReadStream(pageFile).pipe(response);
+  });
+  await new Promise(resolve => server.listen(0, '127.0.0.1', resolve));
+  try {
+    const page = await browser.newPage();
+    await page.goto(`http://127.0.0.1:${server.address().port}/`, { waitUntil: 'load' });
+    await page.waitForSelector('body[data-ready=yes]');
+    assert.equal(await page.evaluate(() => {
+      const icon = document.querySelector('link[rel~=icon]');
+      return icon && icon.href.startsWith('data:');
+    }), true, 'the page names its own icon, inline');
+    await press(page, '2', '1 2 3 4');
+    await page.close();
+    assert.deepEqual(asked, ['/']);
+  } finally {
+    server.close();
+  }
+}
+
 async function checkAccess(browser, openPage, pageFile) {
   const { page, problems } = await openPage(browser);
   assert.equal(await page.evaluate(() => document.documentElement.lang), 'zh-CN');
@@ -119,6 +151,7 @@ async function checkAccess(browser, openPage, pageFile) {
   await checkMarks(page);
   assert.deepEqual(problems, []);
   await page.close();
+  await checkServed(browser, pageFile);
 }
 
 module.exports = { checkAccess };

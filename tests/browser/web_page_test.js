@@ -35,7 +35,7 @@ async function openPage(browser, width = 900) {
   // Anything asked of the network or the disk but the page itself and the worker's
   // script, which the page makes from its own text.
   const asked = url => {
-    if (url !== pageUrl && !url.startsWith('blob:')) problems.push('fetched ' + url.slice(0, 80));
+    if (url !== pageUrl && !url.startsWith('blob:') && url !== 'data:,') problems.push('fetched ' + url.slice(0, 80));
   };
   page.on('request', request => asked(request.url()));
   // The worker's requests (its engine loading itself, say) do not pass through the page;
