@@ -44,26 +44,32 @@ text_at locate(const text_place& place, const input_texts& texts)
     return {1, saved - std::min(saved, texts.dimension.size() + 1)};
 }
 
+// A byte that begins a GBK character of two bytes.
+bool gbk_lead(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
+
 // Line and column as a person counts them: CR LF, LF and a lone CR each end a line, and a
-// column is a character (a UTF-8 sequence is one).
+// column is a character (a UTF-8 sequence is one, and so is a GBK pair in GBK texts).
 struct line_and_column {
     std::uint64_t line = 1;
     std::uint64_t column = 1;
 };
 
-line_and_column person_position(std::initializer_list<std::string_view> pieces, std::size_t at)
+line_and_column person_position(std::initializer_list<std::string_view> pieces, std::size_t at, bool gbk)
 {
     line_and_column position;
     char previous = '\0';
+    bool trail = false;  // the second byte of a GBK pair
     for (const std::string_view piece : pieces)
         for (std::size_t i = 0; i < piece.size() && at > 0; ++i, --at) {
             const char c = piece[i];
+            const bool continues = gbk ? trail : (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+            trail = gbk && !trail && gbk_lead(c);
             if (c == '\n' || c == '\r') {
                 if (c == '\r' || previous != '\r') {  // the LF of a CR LF ends no second line
                     ++position.line;
                     position.column = 1;
                 }
-            } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            } else if (!continues) {
                 ++position.column;
             }
             previous = c;
@@ -92,13 +98,13 @@ std::string data_source(const text_origin& origin)
 }
 
 // A few characters from `at`, up to the end of the line, enough to find the place.
-std::string excerpt(std::string_view text, std::size_t at)
+std::string excerpt(std::string_view text, std::size_t at, bool gbk)
 {
     std::size_t end = at;
     while (end < text.size() && end - at < 12 && text[end] != '\n' && text[end] != '\r')
-        ++end;
+        end += gbk && gbk_lead(text[end]) && end + 1 < text.size() ? 2 : 1;  // not half a GBK pair
     // Not in the middle of a UTF-8 sequence.
-    while (end > at + 1 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+    while (!gbk && end > at + 1 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
         --end;
     std::string shown(text.substr(at, end - at));
     for (char& c : shown)
@@ -115,11 +121,11 @@ std::string where(text_at place, const input_texts& texts)
     if (origin.data == source::matrix_file) {
         const std::string_view gap = origin.line_feed_between ? "\n" : "";
         const std::size_t at = place.piece == 0 ? place.at : texts.dimension.size() + gap.size() + place.at;
-        p = person_position({texts.dimension, gap, texts.data}, at);
+        p = person_position({texts.dimension, gap, texts.data}, at, origin.gbk);
     } else if (place.piece == 0) {
         return "in the dimension text";
     } else {
-        p = person_position({texts.data}, place.at);
+        p = person_position({texts.data}, place.at, origin.gbk);
     }
     const std::string line = "line " + std::to_string(p.line) + ", column " + std::to_string(p.column);
     if (origin.data != source::command_line)
@@ -135,7 +141,7 @@ std::string place_of(const extraction_stop& stop, const input_texts& texts, cons
     if (place.piece == 1 && place.at >= text.size())
         return "at the end of " + (texts.origin.data == source::command_line ? std::string("the data")
                                                                               : data_source(texts.origin));
-    return "at " + excerpt(text, place.at) +
+    return "at " + excerpt(text, place.at, texts.origin.gbk) +
            (stop.why == extraction_stop::cause::out_of_range ? std::string(", ") + too_large + "," : "") + " " +
            where(place, texts);
 }
@@ -150,10 +156,10 @@ std::string both_texts(const text_origin& origin, const char* are)
            " " + are;
 }
 
-std::string first_word(std::string_view text)
+std::string first_word(std::string_view text, bool gbk)
 {
     const std::size_t start = std::min(text.find_first_not_of(" \t\n\v\f\r"), text.size());
-    return excerpt(text, start);
+    return excerpt(text, start, gbk);
 }
 
 } // namespace
@@ -170,7 +176,7 @@ std::string no_order_reason(const matrix_reading& reading, const input_texts& te
                          : "the dimension text is empty";
     const order_reading& order = reading.order;
     if (order.stop.why == extraction_stop::cause::not_open)
-        return from_file ? data_source(origin) + " holds only " + first_word(texts.dimension) + ", no entries"
+        return from_file ? data_source(origin) + " holds only " + first_word(texts.dimension, origin.gbk) + ", no entries"
                          : data_source(origin) + " is empty";
     if (order.read)
         return "the order read " + place_of({extraction_stop::cause::none, order.place}, texts, "") + " is " +

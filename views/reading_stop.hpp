@@ -18,6 +18,7 @@ struct text_origin {
     source data = source::command_line;  // the dimension text is from the command line but for a matrix file
     std::string file;                    // the data file or matrix file ("-": standard input)
     bool line_feed_between = false;      // a matrix file's own line feed lies between the texts
+    bool gbk = false;                    // the texts are GBK, as the page keeps its boxes, not UTF-8
 };
 
 struct input_texts {

@@ -116,9 +116,26 @@
       ' (the report is ' + megabytes(report.length) + '; the box shows its beginning: download mat.result for the whole of it)';
   }
 
-  function showWorking(page) {
+  // Chinese, then the same in English, marked as English for readers and for speech.
+  function say(element, chinese, english) {
+    const inEnglish = document.createElement('span');
+    inEnglish.lang = 'en';
+    inEnglish.textContent = english;
+    element.replaceChildren(chinese + ' ', inEnglish);
+  }
+
+  // The step view of a completed run; none for an order beyond what it shows, which the
+  // note below the buttons then gives as the reason.
+  function showWorking(answer) {
+    const page = answer && answer.working ? answer.working : null;
     box('working').classList.toggle('shown', page !== null);
     box('steps').srcdoc = page || '';
+    const unshown = answer && !page && answer.order > answer.workingLimit;
+    if (unshown)
+      say(box('working-note'), '计算过程只显示 ' + answer.workingLimit + ' 阶以内的矩阵，这个矩阵是 ' + answer.order + ' 阶。',
+        'the working is shown for orders up to ' + answer.workingLimit + '; this matrix is of order ' + answer.order +
+        ', so the page shows only its report');
+    else box('working-note').replaceChildren();
   }
 
   function failureText(answer) {
@@ -136,15 +153,19 @@
   }
 
   function show(answer) {
-    box('message').textContent = '';
+    box('message').replaceChildren();
     if (answer.status === 'completed') {
       showReport(answer.report);
-      showWorking(answer.working);
-    } else if (answer.status !== 'no_order') {  // no order: the result box keeps its text
+      showWorking(answer);
+      // The run went on as designed, with the entries it could not read repeating the last
+      // one read; the note says where and why reading stopped, as the console does.
+      if (answer.note) say(box('message'), '数据没有全部读入：', answer.note);
+    } else if (answer.status !== 'no_order') {
       box('result').value = failureText(answer);
       showWorking(null);
-    } else {
-      box('message').textContent = '维数不是正数，没有计算。 The order is not a positive number: nothing was computed.';
+    } else {  // no order: the result box keeps its text, the step view of another run goes
+      showWorking(null);
+      say(box('message'), '没有计算：', answer.message);
     }
     files = { data: answer.data.length ? answer.data : null, report: answer.status === 'completed' ? answer.report : null,
       latex: answer.status === 'completed' && answer.latex ? answer.latex : null };
@@ -154,18 +175,25 @@
   }
 
   function progress(step, total) {
-    box('progress').textContent = '第 ' + step + ' 步，共 ' + total + ' 步 (step ' + step + ' of ' + total + ')';
+    say(box('progress'), '第 ' + step + ' 步，共 ' + total + ' 步', '(step ' + step + ' of ' + total + ')');
   }
 
+  // The data box's text as the dialog's box holds it: a text area gives its line breaks as
+  // LF, where the dialog's edit control has CR LF; "mat.data" gets what the dialog writes.
+  const dialogLineBreaks = text => text.replace(/\r\n|\r|\n/g, '\r\n');
+
+  // While a run goes on the button only says it is busy: a disabled button would lose the
+  // keyboard focus to the page's body.
+  const busy = () => box('compute').getAttribute('aria-disabled') === 'true';
   async function compute() {
-    if (box('compute').disabled) return;
-    box('compute').disabled = true;
-    box('progress').textContent = '计算中… computing';
+    if (busy()) return;
+    box('compute').setAttribute('aria-disabled', 'true');
+    say(box('progress'), '计算中…', 'computing');
     try {
-      show(await run(box('dimension').value, box('data').value, { working: true, onStep: progress }));
+      show(await run(box('dimension').value, dialogLineBreaks(box('data').value), { working: true, onStep: progress }));
     } finally {
-      box('progress').textContent = '';
-      box('compute').disabled = false;
+      box('progress').replaceChildren();
+      box('compute').removeAttribute('aria-disabled');
     }
   }
   box('compute').onclick = compute;

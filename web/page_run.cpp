@@ -11,6 +11,7 @@
 #include "exact_account.hpp"
 #include "html_view.hpp"
 #include "latex_view.hpp"
+#include "reading_stop.hpp"
 #include "run_messages.hpp"
 
 #include <emscripten.h>
@@ -92,6 +93,8 @@ public:
     void elimination_finished(const working_matrix& result) override { record_->elimination_finished(result); }
 
     bool with_working() const { return with_working_; }
+    // The box texts as the run read them, for what is said about that reading.
+    input_texts texts() const { return {dimension_, data_, {text_origin::source::command_line, {}, false, true}}; }
 
     // After a completed run: the step view's page, or empty when none was watched.
     std::string working_page()
@@ -158,13 +161,27 @@ run_status run_watched(page_seam& seam)
     return status;
 }
 
-// The outcome, the order, and for a failure the console's message and the dialog's (GBK),
-// one to a line.
-std::string answer_lines(const run_status& status)
+// The outcome and the order, one to a line, then what the page says of the run: for a
+// failure the console's message and the dialog's (GBK); for no order, why, as the console
+// words it; for a completed run, the console's note of where reading stopped (or an empty
+// line when every entry was read) and the largest order the step view shows. The notes
+// quote the box texts, which are GBK; no line holds a line end of its own.
+std::string answer_lines(const run_status& status, const page_seam& seam)
 {
     std::string lines = std::string(outcome_name(status.outcome)) + "\n" + std::to_string(status.order) + "\n";
-    if (status.outcome == run_outcome::failed)
+    switch (status.outcome) {
+    case run_outcome::failed:
         lines += describe_failure_english(status) + "\n" + describe_failure_chinese_gbk(status) + "\n";
+        break;
+    case run_outcome::no_order:
+        lines += no_order_reason(status.reading, seam.texts()) + ", so nothing was computed\n";
+        break;
+    case run_outcome::completed:
+        lines += reading_stop_note(status.reading, seam.texts()) + "\n" + std::to_string(largest_html_order) + "\n";
+        break;
+    case run_outcome::interrupted:
+        break;
+    }
     return lines;
 }
 
@@ -192,5 +209,5 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* torvane_page_run(const char* dimension, st
     if (status.failure == run_failure::refused_by_front_end)
         return copy_for_caller("too_large_for_page\n" + std::to_string(status.order) + "\n" +
                                std::to_string(largest_page_order) + "\n");
-    return copy_for_caller(answer_lines(status));
+    return copy_for_caller(answer_lines(status, seam));
 }

@@ -34,14 +34,25 @@ function takeFile(module, name) {
   } catch (missing) {
     return new Uint8Array(0);
   }
-  const contents = node.contents ? node.contents.subarray(0, node.usedBytes) : new Uint8Array(0);
-  const bytes = contents.byteLength === contents.buffer.byteLength ? contents : contents.slice();
+  const bytes = ownBytes(node.contents, node.usedBytes);
   module.FS.unlink(name);
   return bytes;
 }
 
-// The answer's lines: outcome, order, and for a failure the English and the GBK message
-// (for an order too large for the page: the largest it takes).
+// The first `size` bytes of a file's contents as a Uint8Array that has its buffer to itself,
+// so it can be handed to the page without a copy. A file written at once from the engine's
+// memory holds a slice of that memory as the engine sees it, an Int8Array, whose bytes
+// above 0x7f would read as negative numbers.
+function ownBytes(contents, size) {
+  if (!contents || !size) return new Uint8Array(0);
+  const bytes = new Uint8Array(contents.buffer, contents.byteOffset, size);
+  return bytes.byteLength === bytes.buffer.byteLength ? bytes : bytes.slice();
+}
+
+// The answer's lines: outcome and order, then for a failure the English and the GBK
+// message; for no order, why; for a completed run, the note of where reading stopped
+// (empty when every entry was read) and the largest order the step view shows; for an
+// order too large for the page, the largest it takes. Notes quote the box texts, in GBK.
 function readAnswer(bytes) {
   const lines = [];
   let start = 0;
@@ -50,15 +61,21 @@ function readAnswer(bytes) {
       lines.push(bytes.subarray(start, i));
       start = i + 1;
     }
-  const latin = line => (line ? new TextDecoder().decode(line) : '');
-  const status = latin(lines[0]);
-  if (status === 'too_large_for_page') return { status, order: Number(latin(lines[1])), limit: Number(latin(lines[2])) };
-  return {
-    status,
-    order: Number(latin(lines[1])),
-    message: latin(lines[2]),
-    messageChinese: lines[3] ? new TextDecoder('gbk').decode(lines[3]) : '',
-  };
+  const text = line => (line ? new TextDecoder('gbk').decode(line) : '');
+  const status = text(lines[0]);
+  const order = Number(text(lines[1]));
+  switch (status) {
+    case 'too_large_for_page':
+      return { status, order, limit: Number(text(lines[2])) };
+    case 'failed':
+      return { status, order, message: new TextDecoder().decode(lines[2]), messageChinese: text(lines[3]) };
+    case 'no_order':
+      return { status, order, message: text(lines[2]) };
+    case 'completed':
+      return { status, order, note: text(lines[2]), workingLimit: Number(text(lines[3])) };
+    default:
+      return { status, order };
+  }
 }
 
 // Tells the page the step the run is at, at most every tenth of a second.

@@ -1,0 +1,147 @@
+// What a press answers, in each browser alike: torvane.run's bytes as Uint8Arrays; mat.data
+// as the dialog writes it from a data box of several lines; why nothing was computed and
+// where reading stopped, in the console's words, on the page and through torvane.run.
+// Run by web_page_test.js with the browser it opened.
+'use strict';
+const assert = require('node:assert/strict');
+const { execFileSync, spawnSync } = require('node:child_process');
+const fs = require('node:fs');
+const path = require('node:path');
+const { typeInto, waitForIdle, savedFile, messageParts } = require('./web_page_helpers.js');
+
+const corpus = path.join(__dirname, '..', 'data', 'reports');
+const corpusFile = (name, file) => fs.readFileSync(path.join(corpus, name, file));
+
+// One press through torvane.run, looked at inside the page: the type of each of its byte
+// fields as the page sees it, and the bytes of a report small enough to hand over as a list
+// of numbers (Firefox's remote protocol chokes on megabytes of them).
+function runTyped(page, dimension, data, options = {}) {
+  return page.evaluate(async (d, t, o) => {
+    const answer = await window.torvane.run(d, t, o);
+    const kind = x => Object.prototype.toString.call(x);
+    return { status: answer.status, message: answer.message, note: answer.note,
+      kinds: { report: kind(answer.report), data: kind(answer.data), latex: answer.latex ? kind(answer.latex) : null },
+      report: answer.report.length <= 65536 ? Array.from(answer.report) : null, data: Array.from(answer.data) };
+  }, dimension, data, options);
+}
+
+// What the console says on standard error of the same two texts, without its name.
+function consoleSays(torvane, work, dimension, data) {
+  const said = spawnSync(torvane, ['--raw', '--dimension', dimension, '--data', data],
+    { cwd: work, stdio: ['ignore', 'ignore', 'pipe'], encoding: 'utf8' }).stderr;
+  const lines = said.split('\n').filter(line => line.startsWith('torvane: '));
+  assert.equal(lines.length, 1, `the console says one thing of ${JSON.stringify([dimension, data])}: ${said}`);
+  return lines[0].slice('torvane: '.length);
+}
+
+async function checkTypes(page) {
+  const uint8 = '[object Uint8Array]';
+  // A small report, its GBK labels above 0x7f, and the LaTeX of its working.
+  const small = await runTyped(page, '2', '1 2\r\n3 4', { working: true });
+  assert.deepEqual(small.kinds, { report: uint8, data: uint8, latex: uint8 }, 'a small report');
+  assert.deepEqual(Buffer.from(small.report), corpusFile('example', 'mat.result'));
+  assert.ok(small.report.every(byte => byte >= 0 && byte <= 255) && small.report.some(byte => byte > 0x7f));
+  assert.ok(small.data.every(byte => byte >= 0 && byte <= 255));
+  // A GBK byte in mat.data, and a run that computed nothing.
+  const none = await runTyped(page, '\uff12', '1 2 3 4');
+  assert.deepEqual([none.status, none.kinds.report, none.kinds.data], ['no_order', uint8, uint8]);
+  assert.deepEqual(none.data, [0xa3, 0xb2, 10, ...Buffer.from('1 2 3 4')]);
+  // A report the worker made room for beforehand.
+  const large = await runTyped(page, '60', '1');
+  assert.deepEqual([large.status, large.kinds.report, large.kinds.data], ['completed', uint8, uint8]);
+}
+
+// The data box typed on two lines: mat.data holds CR LF between them, as Torvane.exe writes
+// it from its edit control, and the report is the corpus's for that text.
+async function checkLineBreaks(page) {
+  await typeInto(page, 'dimension', '2');
+  await typeInto(page, 'data', '1 2\n3 4');
+  assert.equal(await page.$eval('#data', box => box.value), '1 2\n3 4', 'the text area gives LF');
+  await page.click('#compute');
+  await waitForIdle(page);
+  const saved = Buffer.concat([corpusFile('example', 'dimension'), Buffer.from('\n'), corpusFile('example', 'data')]);
+  assert.deepEqual(await savedFile(page, 'download-data'), { name: 'mat.data', bytes: saved });
+  assert.deepEqual(await savedFile(page, 'download-result'), { name: 'mat.result', bytes: corpusFile('example', 'mat.result') });
+  // Blank lines and a line break at the end are line breaks too.
+  await typeInto(page, 'data', '1 2\n\n3 4\n');
+  await page.click('#compute');
+  await waitForIdle(page);
+  assert.deepEqual((await savedFile(page, 'download-data')).bytes, Buffer.from('2\n1 2\r\n\r\n3 4\r\n'));
+}
+
+// Every way of giving no usable order, each said as the console says it.
+const noOrders = [
+  ['2', ''],            // the data box empty
+  ['', '1 2 3 4'],      // the dimension box empty
+  ['', ''],
+  ['0', '1'],
+  ['-3', '1 2'],
+  ['abc', '1 2 3 4'],
+  ['99999999999', '1'],
+  [' ', ' '],
+];
+
+async function checkNoOrder(page, torvane, work) {
+  for (const [dimension, data] of noOrders) {
+    const expected = consoleSays(torvane, work, dimension, data);
+    assert.match(expected, /so nothing was computed$/);
+    const answer = await runTyped(page, dimension, data);
+    assert.equal(answer.status, 'no_order');
+    assert.equal(answer.message, expected, JSON.stringify([dimension, data]));
+  }
+  // On the page, after a report: the message, its English marked as English.
+  await typeInto(page, 'dimension', '2');
+  await typeInto(page, 'data', '1 2 3 4');
+  await page.click('#compute');
+  await waitForIdle(page);
+  const report = await page.$eval('#result', box => box.value);
+  await typeInto(page, 'data', '');
+  await page.click('#compute');
+  await waitForIdle(page);
+  assert.deepEqual(await messageParts(page, 'message'),
+    { chinese: '没有计算：', english: consoleSays(torvane, work, '2', ''), lang: 'en' });
+  assert.equal(await page.$eval('#result', box => box.value), report, 'the result box keeps its text');
+}
+
+// Too few numbers: the report as designed, and the note of where and why reading stopped.
+async function checkReadingStop(page, torvane, work) {
+  for (const [dimension, data] of [['3', '1 2 3 4'], ['2', '1 2 x 4'], ['2', '1\r\n2,3 4'], ['2', '1 2 3 4e99']]) {
+    const answer = await runTyped(page, dimension, data);
+    assert.equal(answer.status, 'completed');
+    assert.equal(answer.note, consoleSays(torvane, work, dimension, data), JSON.stringify([dimension, data]));
+  }
+  const full = await runTyped(page, '2', '1 2 3 4');
+  assert.equal(full.note, '', 'every entry read: no note');
+  // GBK texts: a quoted piece is whole characters.
+  const wide = await runTyped(page, '2', '1 x中文中文中文中文');
+  assert.equal(wide.note, "reading stopped at 'x中文中文中文' in the data text (character 3) after 1 of 4 entries, " +
+    'so the other 3 entries repeat the last value read, 1');
+
+  await typeInto(page, 'dimension', '3');
+  await typeInto(page, 'data', '1 2 3 4');
+  await page.click('#compute');
+  await waitForIdle(page);
+  const result = await page.$eval('#result', box => box.value);
+  assert.match(result, /-nan/, 'the report is the designed one');
+  assert.deepEqual((await savedFile(page, 'download-result')).bytes,
+    execFileSync(torvane, ['--raw', '--dimension', '3', '--data', '1 2 3 4'], { cwd: work, stdio: ['ignore', 'pipe', 'ignore'] }));
+  assert.deepEqual(await messageParts(page, 'message'),
+    { chinese: '数据没有全部读入：', english: consoleSays(torvane, work, '3', '1 2 3 4'), lang: 'en' });
+  // The next full run clears the note.
+  await typeInto(page, 'data', '1 2 3 4 5 6 7 8 10');
+  await page.click('#compute');
+  await waitForIdle(page);
+  assert.equal(await page.$eval('#message', line => line.textContent), '');
+}
+
+async function checkAnswers(browser, openPage, work, torvane) {
+  const { page, problems } = await openPage(browser);
+  await checkTypes(page);
+  await checkLineBreaks(page);
+  await checkNoOrder(page, torvane, work);
+  await checkReadingStop(page, torvane, work);
+  assert.deepEqual(problems, []);
+  await page.close();
+}
+
+module.exports = { checkAnswers };
