@@ -27,6 +27,9 @@ constexpr int carriage_return = '\r';
 
 bool is_gbk_lead(unsigned char byte) { return byte >= 0x81 && byte != 0xFF; }
 
+// A CR waits to see whether an LF follows; a GBK lead byte waits for its trail byte.
+bool held_back(unsigned char byte) { return byte == carriage_return || is_gbk_lead(byte); }
+
 } // namespace
 
 bool colour_wanted()
@@ -48,23 +51,33 @@ void terminal_text::put_pair(unsigned char lead, unsigned char trail, std::strin
     out += static_cast<char>(trail);
 }
 
+// The bytes between those held back go out in runs, not one by one: most of a report is
+// digits and blanks, and a byte at a time would cost more than the rest of the showing.
 void terminal_text::convert(std::string_view piece, std::string& out)
 {
-    for (const char ch : piece) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (pending_ == carriage_return) {
-            pending_ = -1;
+    const char* next = piece.data();
+    const char* const end = next + piece.size();
+    while (next < end) {
+        if (pending_ >= 0) {
+            const auto byte = static_cast<unsigned char>(*next);
+            if (pending_ != carriage_return) {  // a GBK lead byte, and here its trail byte
+                put_pair(static_cast<unsigned char>(pending_), byte, out);
+                pending_ = -1;
+                ++next;
+                continue;
+            }
+            pending_ = -1;  // a CR: dropped before an LF; this byte is taken below either way
             if (byte != '\n')
                 out += '\r';
-        } else if (pending_ >= 0) {
-            put_pair(static_cast<unsigned char>(pending_), byte, out);
-            pending_ = -1;
-            continue;
         }
-        if (byte == '\r' || is_gbk_lead(byte))
-            pending_ = byte;
-        else
-            out += ch;
+        const char* plain = next;
+        while (plain < end && !held_back(static_cast<unsigned char>(*plain)))
+            ++plain;
+        out.append(next, plain);
+        if (plain == end)
+            break;
+        pending_ = static_cast<unsigned char>(*plain);
+        next = plain + 1;
     }
 }
 
