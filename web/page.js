@@ -4,7 +4,7 @@
 'use strict';
 (() => {
   // The result box shows a report up to this many bytes; beyond it the box holds its
-  // beginning, and the whole report is in the download.
+  // beginning and its end, the inverse, and the whole report is in the download.
   const largestShownReport = 4 << 20;
 
   const box = id => document.getElementById(id);
@@ -104,16 +104,35 @@
 
   function megabytes(bytes) { return (bytes / 1048576).toFixed(1) + ' MB'; }
 
+  // The heading of the inverse, "求逆结果：" in GBK, and the rule line before it.
+  const inverseHeading = [0xC7, 0xF3, 0xC4, 0xE6, 0xBD, 0xE1, 0xB9, 0xFB, 0xA3, 0xBA];
+  const ruleLine = 24;  // "########################"
+
+  // Where the inverse's frame begins: the start of the rule line above its heading.
+  function inverseStart(report) {
+    const from = Math.max(0, report.length - largestShownReport);
+    for (let at = report.length - inverseHeading.length; at >= from; at--) {
+      if (report[at] !== inverseHeading[0] || !inverseHeading.every((b, k) => report[at + k] === b)) continue;
+      const start = at - 2 - ruleLine;  // "####...#" CR LF, then the heading
+      return start >= 0 && report[start] === 0x23 ? start : at;
+    }
+    return report.length;
+  }
+
+  // A large report shows its beginning and its end, the inverse, which is what the user
+  // came for; the passes in between are in the download.
   function showReport(report) {
     if (report.length <= largestShownReport) {
       box('result').value = gbk.decode(report);
       return;
     }
-    let end = largestShownReport;
+    const tail = inverseStart(report);
+    let end = Math.max(0, largestShownReport - (report.length - tail));
     while (end > 0 && report[end - 1] !== 10) end--;  // whole lines only
     box('result').value = gbk.decode(report.subarray(0, end)) +
-      '\u2026 报告共 ' + report.length + ' 字节，完整内容请下载 mat.result' +
-      ' (the report is ' + megabytes(report.length) + '; the box shows its beginning: download mat.result for the whole of it)';
+      '\u2026 此处略去 ' + (tail - end) + ' 字节的消元过程，完整报告请下载 mat.result' +
+      ' (' + megabytes(tail - end) + ' of the passes are left out here; the report is ' + megabytes(report.length) +
+      ': download mat.result for the whole of it)\r\n' + gbk.decode(report.subarray(tail));
   }
 
   // Chinese, then the same in English, marked as English for readers and for speech.
