@@ -138,10 +138,31 @@ async function checkPhone(browser, openPage) {
   await page.close();
 }
 
+// On a wide screen the working takes the screen's width, so that a 12 x 12 step view is
+// seen whole, not scrolled sideways in a column of 900 px.
+async function checkWide(browser, openPage) {
+  const { page, problems } = await openPage(browser, 1920);
+  await typeInto(page, 'dimension', '12');
+  await typeInto(page, 'data', Array.from({ length: 144 }, (_, k) => (k % 13 === 0 ? 7.25 : (k % 5) - 2.125)).join(' '));
+  await page.click('#compute');
+  await waitForResult(page, '');
+  await page.waitForFunction(() => {
+    const view = document.getElementById('steps').contentDocument;
+    return view && view.getElementById('where');
+  });
+  const sizes = await page.$eval('#steps', frame => ({ frame: frame.getBoundingClientRect().width,
+    content: frame.contentDocument.documentElement.scrollWidth, shown: frame.contentDocument.documentElement.clientWidth }));
+  assert.ok(sizes.content <= sizes.shown, `the step view scrolls sideways at 1920 px: ${JSON.stringify(sizes)}`);
+  assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth), 'the page itself does not');
+  assert.deepEqual(problems, []);
+  await page.close();
+}
+
 async function checkDialog(browser, openPage, work) {
   await checkTyped(browser, openPage, work);
   await checkLongRun(browser, openPage);
   await checkPhone(browser, openPage);
+  await checkWide(browser, openPage);
   console.log('the page works as the dialog does, at 900 and at 360 px');
 }
 
