@@ -1,5 +1,7 @@
 #include "terminal_text.hpp"
 
+#include "gbk.hpp"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -25,10 +27,8 @@ constexpr label_character label_characters[] = {
 
 constexpr int carriage_return = '\r';
 
-bool is_gbk_lead(unsigned char byte) { return byte >= 0x81 && byte != 0xFF; }
-
 // A CR waits to see whether an LF follows; a GBK lead byte waits for its trail byte.
-bool held_back(unsigned char byte) { return byte == carriage_return || is_gbk_lead(byte); }
+bool held_back(char byte) { return byte == carriage_return || is_gbk_lead(byte); }
 
 } // namespace
 
@@ -71,7 +71,7 @@ void terminal_text::convert(std::string_view piece, std::string& out)
                 out += '\r';
         }
         const char* plain = next;
-        while (plain < end && !held_back(static_cast<unsigned char>(*plain)))
+        while (plain < end && !held_back(*plain))
             ++plain;
         out.append(next, plain);
         if (plain == end)

@@ -1,6 +1,7 @@
 #include "reading_stop.hpp"
 
 #include "format_value.hpp"
+#include "gbk.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -44,9 +45,6 @@ text_at locate(const text_place& place, const input_texts& texts)
     return {1, saved - std::min(saved, texts.dimension.size() + 1)};
 }
 
-// A byte that begins a GBK character of two bytes.
-bool gbk_lead(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
-
 // Line and column as a person counts them: CR LF, LF and a lone CR each end a line, and a
 // column is a character (a UTF-8 sequence is one, and so is a GBK pair in GBK texts).
 struct line_and_column {
@@ -63,7 +61,7 @@ line_and_column person_position(std::initializer_list<std::string_view> pieces, 
         for (std::size_t i = 0; i < piece.size() && at > 0; ++i, --at) {
             const char c = piece[i];
             const bool continues = gbk ? trail : (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-            trail = gbk && !trail && gbk_lead(c);
+            trail = gbk && !trail && is_gbk_lead(c);
             if (c == '\n' || c == '\r') {
                 if (c == '\r' || previous != '\r') {  // the LF of a CR LF ends no second line
                     ++position.line;
@@ -102,7 +100,7 @@ std::string excerpt(std::string_view text, std::size_t at, bool gbk)
 {
     std::size_t end = at;
     while (end < text.size() && end - at < 12 && text[end] != '\n' && text[end] != '\r')
-        end += gbk && gbk_lead(text[end]) && end + 1 < text.size() ? 2 : 1;  // not half a GBK pair
+        end += gbk && is_gbk_lead(text[end]) && end + 1 < text.size() ? 2 : 1;  // not half a GBK pair
     // Not in the middle of a UTF-8 sequence.
     while (!gbk && end > at + 1 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
         --end;

@@ -7,7 +7,7 @@
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const http = require('node:http');
-const { typeInto, waitForIdle } = require('./web_page_helpers.js');
+const { typeInto, waitForIdle, press } = require('./web_page_helpers.js');
 
 // From the page's start on: every text the page shows, then or later, that has two English
 // words in a row outside an element marked lang="en" (the result box, a text area, holds
@@ -39,13 +39,6 @@ async function accessibleName(page, selector) {
   const element = await page.$(selector);
   if (page.browser().protocol === 'cdp') return (await page.accessibility.snapshot({ root: element })).name;
   return page.$eval(selector, button => (button.getAttribute('aria-label') ? '(labelled)' : button.textContent));
-}
-
-async function press(page, dimension, data) {
-  await typeInto(page, 'dimension', dimension);
-  await typeInto(page, 'data', data);
-  await page.click('#compute');
-  await waitForIdle(page);
 }
 
 const workingShown = page => page.$eval('#working', section => getComputedStyle(section).display !== 'none');

@@ -8,7 +8,7 @@ const assert = require('node:assert/strict');
 const { execFileSync, spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
-const { typeInto, waitForIdle, savedFile, messageParts } = require('./web_page_helpers.js');
+const { typeInto, waitForIdle, press, savedFile, messageParts } = require('./web_page_helpers.js');
 
 const corpus = path.join(__dirname, '..', 'data', 'reports');
 const corpusFile = (name, file) => fs.readFileSync(path.join(corpus, name, file));
@@ -69,10 +69,7 @@ async function checkNoOrder(page, torvane, work) {
     assert.equal(answer.message, expected, JSON.stringify([dimension, data]));
   }
   // On the page, after a report: the message, its English marked as English.
-  await typeInto(page, 'dimension', '2');
-  await typeInto(page, 'data', '1 2 3 4');
-  await page.click('#compute');
-  await waitForIdle(page);
+  await press(page, '2', '1 2 3 4');
   const report = await page.$eval('#result', box => box.value);
   await typeInto(page, 'data', '');
   await page.click('#compute');
@@ -96,10 +93,7 @@ async function checkReadingStop(page, torvane, work) {
   assert.equal(wide.note, "reading stopped at 'x中文中文中文' in the data text (character 3) after 1 of 4 entries, " +
     'so the other 3 entries repeat the last value read, 1');
 
-  await typeInto(page, 'dimension', '3');
-  await typeInto(page, 'data', '1 2 3 4');
-  await page.click('#compute');
-  await waitForIdle(page);
+  await press(page, '3', '1 2 3 4');
   const result = await page.$eval('#result', box => box.value);
   assert.match(result, /-nan/, 'the report is the designed one');
   assert.deepEqual((await savedFile(page, 'download-result')).bytes,

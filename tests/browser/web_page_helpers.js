@@ -21,6 +21,14 @@ async function waitForIdle(page) {
   }, { timeout: 120000 });
 }
 
+// Both boxes typed, 计算 clicked, and the press over.
+async function press(page, dimension, data) {
+  await typeInto(page, 'dimension', dimension);
+  await typeInto(page, 'data', data);
+  await page.click('#compute');
+  await waitForIdle(page);
+}
+
 // What a download button hands the browser to save: the file's name and bytes, taken from
 // the link the page clicks, whose saving is called off.
 async function savedFile(page, id) {
@@ -55,4 +63,4 @@ function messageParts(page, id) {
   });
 }
 
-module.exports = { typeInto, waitForIdle, savedFile, messageParts };
+module.exports = { typeInto, waitForIdle, press, savedFile, messageParts };
