@@ -34,19 +34,19 @@ function takeFile(module, name) {
   } catch (missing) {
     return new Uint8Array(0);
   }
-  const bytes = ownBytes(node.contents, node.usedBytes);
+  const bytes = ownBytes(node.contents, node.usedBytes, module.HEAPU8.buffer);
   module.FS.unlink(name);
   return bytes;
 }
 
-// The first `size` bytes of a file's contents as a Uint8Array that has its buffer to itself,
-// so it can be handed to the page without a copy. A file written at once from the engine's
-// memory holds a slice of that memory as the engine sees it, an Int8Array, whose bytes
-// above 0x7f would read as negative numbers.
-function ownBytes(contents, size) {
+// The first `size` bytes of a file's contents as a Uint8Array whose buffer is the file's
+// own, so it can be handed to the page without a copy: the room past `size` was never
+// touched and costs no memory. A view of the engine's memory (a write the file system
+// took whole) is copied out of it.
+function ownBytes(contents, size, engineMemory) {
   if (!contents || !size) return new Uint8Array(0);
   const bytes = new Uint8Array(contents.buffer, contents.byteOffset, size);
-  return bytes.byteLength === bytes.buffer.byteLength ? bytes : bytes.slice();
+  return bytes.buffer !== engineMemory && bytes.byteOffset === 0 ? bytes : bytes.slice();
 }
 
 // The answer's lines: outcome and order, then for a failure the English and the GBK
@@ -89,11 +89,36 @@ function progressReporter() {
   };
 }
 
-// Room for the report of order n before the run writes it: the in-memory file system
-// grows a large file an eighth at a time, copying it each time, which at N = 200 took
-// longer than the run. The run finds "mat.result" empty and writes into that room. A
-// report of integers takes about 6 bytes a value; 14 is more than the most a value takes
-// with its blanks, and untouched room costs no memory.
+// The in-memory file system grows a file past its end by an eighth, copying it each time,
+// and replaces the room a file has by a copy of its first write: a report of 300 MB was
+// copied some 150 times, which at N = 200 took five times as long as the run. Its files
+// keep their room here, and grow by doubling when the room runs out.
+function writeIntoRoom(module) {
+  module.FS.writeFile('.room', '');
+  const fileOperations = module.FS.lookupPath('.room').node.stream_ops;  // shared by every file
+  module.FS.unlink('.room');
+  const write = fileOperations.write;
+  fileOperations.write = (stream, buffer, offset, length, position, canOwn) => {
+    const node = stream.node;
+    if (!length || !buffer.subarray || (node.contents && !node.contents.subarray))
+      return write(stream, buffer, offset, length, position, canOwn);
+    const end = position + length;
+    if (!node.contents || node.contents.length < end) {
+      const room = new Uint8Array(Math.max(end, 2 * (node.contents ? node.contents.length : 0), 256));
+      if (node.usedBytes) room.set(node.contents.subarray(0, node.usedBytes));
+      node.contents = room;
+    }
+    // As bytes: the engine's memory is seen as signed bytes, which would be converted one by one.
+    node.contents.set(new Uint8Array(buffer.buffer, buffer.byteOffset + offset, length), position);
+    node.usedBytes = Math.max(node.usedBytes, end);
+    node.timestamp = Date.now();
+    return length;
+  };
+}
+
+// Room for the report of order n before the run writes it, so that it is never copied to
+// grow. A report of integers takes about 6 bytes a value; 14 is more than the most a value
+// takes with its blanks, and untouched room costs no memory.
 function makeRoomForReport(module, n) {
   if (!(n > 50)) return;
   const bytes = Math.min(2 * n * n * 2 * n * 14, 3.5 * 2 ** 30);
@@ -133,7 +158,10 @@ function runPress(module, press) {
 onmessage = async ({ data: press }) => {
   let done;
   try {
-    engine = engine || (await createTorvaneEngine({ print() {}, printErr() {} }));
+    if (!engine) {
+      engine = await createTorvaneEngine({ print() {}, printErr() {} });
+      writeIntoRoom(engine);
+    }
     done = runPress(engine, press);
   } catch (error) {
     engine = null;
