@@ -21,7 +21,8 @@ inline constexpr std::string_view page_head = R"(<!doctype html>
 <style>
 body{font:15px/1.45 system-ui,sans-serif;margin:1.2em 2em;color:#1d1d1f;background:#fcfcfa}
 h1{font-size:1.3em;margin:.2em 0}
-nav{margin:.8em 0;display:flex;gap:.8em;align-items:center}
+nav{margin:.8em 0;display:flex;flex-wrap:wrap;gap:.8em;align-items:center}
+@media (max-width:480px){body{margin:.8em}#where{min-width:0}}
 button{font:inherit;padding:.25em .9em;border:1px solid #888;border-radius:4px;background:#fff;cursor:pointer}
 button:disabled{opacity:.4;cursor:default}
 #where{min-width:9em;text-align:center;color:#555}
@@ -51,7 +52,7 @@ pre{margin:.3em 0}
 <span style="background:#dcebff">changed by this pass</span>
 <span style="background:#ffe9c7">set to 0 by the 1e-6 rule</span>
 <span id="differs-legend" style="color:#b3141b;display:none">in fractions: the run's printed digits differ</span>
-&larr; and &rarr; keys move between steps; #step=K in the address opens step K.</p>
+&larr; and &rarr; keys move between steps<span id="address-hint">; #step=K in the address opens step K</span>.</p>
 <script>
 const T = )";
 
@@ -160,6 +161,8 @@ if (T.ex) {
   document.getElementById("differs-legend").style.display = "inline";
   document.getElementById("fractions").onchange = () => show(current, true);
 }
+// Shown inside another page, its address is that page's.
+if (location.href === "about:srcdoc") document.getElementById("address-hint").remove();
 document.getElementById("prev").onclick = () => show(current - 1);
 document.getElementById("next").onclick = () => show(current + 1);
 document.addEventListener("keydown", e => {

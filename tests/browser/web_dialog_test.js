@@ -134,6 +134,16 @@ async function checkPhone(browser, openPage) {
   await page.click('#compute');
   await waitForResult(page, '');
   assert.match(await value(page, 'result'), /0\.25/);
+  // The step view's buttons are in view, and it offers no address it cannot have inside the page.
+  await page.waitForFunction(() => {
+    const view = document.getElementById('steps').contentDocument;
+    return view && view.getElementById('where') && view.getElementById('where').textContent !== '';
+  });
+  const view = await page.$eval('#steps', frame => ({ width: frame.contentDocument.documentElement.clientWidth,
+    next: frame.contentDocument.getElementById('next').getBoundingClientRect().right,
+    hint: frame.contentDocument.body.innerText.includes('#step=') }));
+  assert.ok(view.next <= view.width, `the step view's next button is cut at 360 px: ${JSON.stringify(view)}`);
+  assert.ok(!view.hint, 'the step view inside the page offers #step=K in the address');
   assert.deepEqual(problems, []);
   await page.close();
 }
