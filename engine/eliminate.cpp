@@ -4,6 +4,8 @@
 #include "elimination_observer.hpp"
 #include "state.hpp"
 #include "step_writer.hpp"
+#include "tiny_entries.hpp"
+#include "two_threads.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -70,27 +72,46 @@ std::uint32_t current_order() { return dimension > 0 ? static_cast<std::uint32_t
 // known before the first row changes: a watcher is told of them all, in the order the
 // rows are cleared (down from the pivot going forward, up going back), and the rows are
 // then updated in any order, on two threads for a large matrix, each cleaned and its
-// text brought up to date right after its update.
+// text brought up to date right after its update. The pivot row goes last, as every other
+// row reads it as the last pass left it. With a watcher the rows are taken in order on this
+// thread, so the places the 1e-6 rule changed come in row-major order.
 template <class row_filter>
-void run_pass(step_writer& steps, pass_phase phase, std::uint32_t pivot, row_filter clears)
+void run_pass(const elimination_means& means, pass_phase phase, std::uint32_t pivot, row_filter clears)
 {
-    elimination_observer* const watcher = steps.watcher();
-    if (watcher) {
-        const std::uint32_t order = current_order();
+    elimination_observer* const watcher = means.steps.watcher();
+    const std::uint32_t order = current_order();
+    if (watcher)
         for (std::uint32_t k = 0; k < order; ++k) {
             const std::uint32_t row = phase == pass_phase::forward ? k : order - 1 - k;
             if (clears(row))
                 watcher->rows_combined(row, pivot, clearing_factor(row, pivot));
         }
-    }
     std::vector<std::size_t> zeroed;
-    steps.write_step(
-        [pivot, clears](std::uint32_t row) {
-            if (clears(row))
-                add_scaled_row(row, pivot, clearing_factor(row, pivot));
-        },
-        pivot, watcher ? &zeroed : nullptr);
+    const std::size_t width = matrix.width();
+    const auto one_row = [&](std::size_t r) {
+        const auto row = static_cast<std::uint32_t>(r);
+        if (clears(row))
+            add_scaled_row(row, pivot, clearing_factor(row, pivot));
+        if (watcher)
+            note_tiny_nonzero_places(matrix.row(r), width, r * width, zeroed);
+        set_tiny_entries_to_zero(matrix.row(r), width);
+        means.steps.row_ready(r);
+    };
+    const auto other_row = [&](std::size_t r) {
+        if (r != pivot)
+            one_row(r);
+    };
+    means.steps.begin_step();
+    if (watcher)
+        for (std::size_t r = 0; r < order; ++r)
+            other_row(r);
+    else
+        means.threads.for_every_row(order, width, other_row);
+    if (pivot < order)
+        one_row(pivot);
+    means.steps.end_step();
     if (watcher) {
+        std::sort(zeroed.begin(), zeroed.end());  // the pivot row's came last
         watcher->tiny_entries_zeroed(zeroed);
         watcher->pass_ended(step_count, phase, pivot, matrix);
     }
@@ -98,9 +119,9 @@ void run_pass(step_writer& steps, pass_phase phase, std::uint32_t pivot, row_fil
 
 } // namespace
 
-void eliminate_forward(step_writer& steps)
+void eliminate_forward(const elimination_means& means)
 {
-    elimination_observer* const watcher = steps.watcher();
+    elimination_observer* const watcher = means.steps.watcher();
     if (watcher)
         watcher->elimination_started(matrix);
     const std::uint32_t order = current_order();
@@ -109,14 +130,14 @@ void eliminate_forward(step_writer& steps)
     for (std::uint32_t j = 0; j + 1 < order; ++j) {
         if (is_tiny(matrix.at(j, j)))
             repair_pivot(j, order, watcher);
-        run_pass(steps, pass_phase::forward, j, [j](std::uint32_t row) { return row > j; });
+        run_pass(means, pass_phase::forward, j, [j](std::uint32_t row) { return row > j; });
     }
 }
 
-void eliminate_backward(step_writer& steps)
+void eliminate_backward(const elimination_means& means)
 {
     for (std::uint32_t p = current_order(); p-- > 1;)
-        run_pass(steps, pass_phase::backward, p, [p](std::uint32_t row) { return row < p; });
+        run_pass(means, pass_phase::backward, p, [p](std::uint32_t row) { return row < p; });
 }
 
 void normalize_rows(step_writer& steps)

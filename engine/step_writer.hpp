@@ -1,33 +1,22 @@
 #pragma once
-// The step blocks of one run, and what writing them fast takes: the rows of a large
-// matrix are updated, cleaned and formatted on two threads; the text of every entry is
-// kept (entry_text_cache.hpp) so that only what a pass changed is formatted again; the
-// lines of a block are lent to the report's writer thread instead of copied. All of it
-// belongs to one step_writer, which a run makes for its elimination and which frees it
-// all when the run ends.
+// The step blocks of one run, and what writing them fast takes: the text of every entry
+// is kept (entry_text_cache.hpp) so that only what a pass changed is formatted again, and
+// each row's line is put together right after the elimination updated the row, while the
+// row is in the cache of the core that updated it; the lines of a block are lent to the
+// report's writer thread instead of copied. All of it belongs to one step_writer, which a
+// run makes for its elimination and which frees it all when the run ends.
 
 #include "elimination_settings.hpp"
 #include "entry_text_cache.hpp"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <vector>
 
 namespace torvane {
 
-class two_threads;
-
-// What a pass does to one row of the matrix. It may read the row `source_row` of
-// write_step, and no other row: the rows of a large matrix are updated on two threads.
-using row_update = std::function<void(std::uint32_t row)>;
-
-inline constexpr std::uint32_t no_source_row = UINT32_MAX;
-
 class step_writer {
 public:
-    // `threads` must outlive the step writer.
-    step_writer(const elimination_settings& settings, two_threads& threads);
+    explicit step_writer(const elimination_settings& settings);
     // Lent lines must not be in use once they are freed: a report not closed by now (the
     // run failed or was stopped) is given up here, unfinished.
     ~step_writer();
@@ -40,29 +29,25 @@ public:
         return settings_.watcher && settings_.watcher->follows_this_run() ? settings_.watcher : nullptr;
     }
 
-    // Applies `update` (when given) to every row, the row `source_row` last, as every
-    // other row reads it as the last pass left it; sets the tiny entries to zero; counts
-    // one more step and writes its block: the header, every row of [left | right] and an
-    // empty line. With `zeroed` the rows are taken in order on this thread, and the
-    // row-major places the 1e-6 rule changed (tiny, not zero) are put there in order.
-    void write_step(const row_update& update, std::uint32_t source_row, std::vector<std::size_t>* zeroed = nullptr);
+    // A step block: begin_step() counts the step and writes its header; row_ready(r) is
+    // called once for every row as the pass left it, cleaned, from either of two threads
+    // (for different rows); end_step() writes every row of [left | right] and an empty
+    // line, tells the front end, and throws run_stopped when the run is to stop there.
+    void begin_step();
+    void row_ready(std::size_t row);
+    void end_step();
 
     // The line break the normalisation writes after every row.
     void end_normalized_row();
 
 private:
-    void update_and_clean_rows(std::size_t order, const row_update& update, std::uint32_t source_row,
-                               std::vector<std::size_t>* zeroed, const std::function<void(std::size_t row)>& then);
-    void write_rows_through_cache(std::size_t order, const row_update& update, std::uint32_t source_row,
-                                  std::vector<std::size_t>* zeroed, bool texts_unknown);
-    void write_rows_formatted(std::size_t order, const row_update& update, std::uint32_t source_row,
-                              std::vector<std::size_t>* zeroed);
-    void refresh_line(std::size_t row, std::size_t order, bool all);
-    void after_step();
+    void refresh_line(std::size_t row, bool all);
+    void write_rows_formatted();
 
     elimination_settings settings_;
-    two_threads& threads_;
     entry_text_cache texts_;
+    std::size_t order_ = 0;
+    bool texts_unknown_ = false;
     // What out_file.send_lent() gave for the lines of the last two steps, by the step's parity.
     std::uint64_t lines_sent_[2] = {};
 };

@@ -149,9 +149,9 @@ bool read_matrix(front_end& seam, matrix_reading& reading, run_status& fits)
 // The report is closed while the step writer, whose lines it may still be writing, exists.
 void invert_and_write_report(press& run)
 {
-    step_writer steps(run.options, run.threads);
-    eliminate_forward(steps);
-    eliminate_backward(steps);
+    step_writer steps(run.options);
+    eliminate_forward({steps, run.threads});
+    eliminate_backward({steps, run.threads});
     normalize_rows(steps);
     write_inverse_heading();
     write_inverse();
