@@ -24,8 +24,9 @@ file_error::file_error(std::string file_name, int error)
 {
 }
 
-// The buffer is taken by the first open, inside a run, so that memory that cannot be had
-// is the run's failure to report, not an abort before the program starts.
+// The buffer is taken by each open, inside a run, so that memory that cannot be had is
+// the run's failure to report, not an abort before the program starts; it is given back
+// when the file is closed, so that nothing of a run outlives it.
 output_file::output_file() = default;
 
 output_file::~output_file() { discard(); }
@@ -70,6 +71,7 @@ void output_file::close()
     }
     std::FILE* file = file_;
     file_ = nullptr;
+    give_back_buffers();
     errno = 0;
     if (std::fclose(file) != 0)
         fail_with(errno);
@@ -81,7 +83,14 @@ void output_file::discard()
     if (file_)
         std::fclose(file_);
     file_ = nullptr;
-    block_.clear();
+    give_back_buffers();
+}
+
+void output_file::give_back_buffers()
+{
+    block_ = text_block();
+    scratch_.reset();
+    scratch_size_ = 0;
 }
 
 // Nothing more reaches the file: queued buffers are dropped, and a write under way is

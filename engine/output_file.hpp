@@ -80,6 +80,7 @@ private:
     int write_out(const text_block& block);
     void start_writing_behind();
     void stop_writing_behind();
+    void give_back_buffers();
     void fail_with(int error_number);
 
     std::FILE* file_ = nullptr;
