@@ -5,9 +5,10 @@
 # machine, and the views as this machine shows them: there the formatter takes the
 # one-by-one path, here most likely the vector one, so every difference is a fault.
 # First, no AVX instruction may lie outside the function the run-time check lets run.
-# Usage: older_processors.sh TORVANE REPORTS_DIRECTORY
+# Usage: older_processors.sh TORVANE REPORTS_DIRECTORY [CPU]   (default: both models; ctest
+# runs one test for each, side by side)
 set -uo pipefail
-T=$(realpath "$1") reports=$(realpath "$2")
+T=$(realpath "$1") reports=$(realpath "$2") cpus=${3:-Nehalem qemu64}
 if ! command -v qemu-x86_64 >/dev/null; then
   echo "SKIPPED: qemu-x86_64 is missing (scripts/install-deps linux installs Debian's qemu-user)"
   [ -n "${CI:-}" ] && exit 1  # CI has it installed and must run this
@@ -40,7 +41,7 @@ run() {
   mkdir -p "$directory" && (cd "$directory" && { "$@" >out 2>err; echo $? >status; })
 }
 
-for cpu in Nehalem qemu64; do
+for cpu in $cpus; do
   on_cpu=(qemu-x86_64 -cpu "$cpu")
   for case_dir in "$reports"/*/; do
     name="$cpu/$(basename "$case_dir")"
