@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -183,6 +184,27 @@ TEST_F(run_guards, output_file_keeps_every_byte_in_order_past_its_buffers)
     one_byte.write("x");
     one_byte.close();
     EXPECT_EQ(read_file("one.txt"), "x");
+}
+
+// A stream's error state, as a standard stream's: any kind of write to it while it is not
+// open sets it, and the writes after it is opened are dropped until clear().
+TEST_F(run_guards, output_file_drops_writes_after_a_write_to_it_closed_until_cleared)
+{
+    const std::function<void(output_file&)> kinds[] = {
+        [](output_file& file) { file.write("a"); },
+        [](output_file& file) { file.commit(file.reserve(1)); },
+        [](output_file& file) { file.lend("a"); },
+    };
+    for (const auto& write_closed : kinds) {
+        output_file file;
+        write_closed(file);
+        ASSERT_TRUE(file.open("out.txt"));
+        file.write("dropped");
+        file.clear();
+        file.write("kept");
+        file.close();
+        EXPECT_EQ(read_file("out.txt"), "kept");
+    }
 }
 
 #ifndef _WIN32
