@@ -9,25 +9,11 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { launchChromium } = require('../../tests/browser/chromium.js');
+const { matrixText } = require('./bench_matrix.js');
 
 const [pageFile, program, ...orders] = process.argv.slice(2);
 const torvane = path.resolve(program);
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-measure-'));
-
-function matrixText(n) {
-  let seed = 20261206;
-  const rows = [];
-  for (let r = 0; r < n; r++) {
-    const row = [];
-    for (let c = 0; c < n; c++) {
-      seed = (seed * 1103515245 + 12345) % 2147483648;
-      const value = (seed >> 8) % 19 - 9;
-      row.push(r === c && value === 0 ? 1 : value);
-    }
-    rows.push(row.join(' '));
-  }
-  return rows.join('\r\n');
-}
 
 const median = times => times.sort((a, b) => a - b)[Math.floor(times.length / 2)];
 
@@ -45,7 +31,7 @@ async function main() {
     await page.waitForSelector('body[data-ready=yes]');
     await page.evaluate(() => window.torvane.run('1', '1'));  // the engine loaded once
     for (const order of orders.map(Number)) {
-      const data = matrixText(order);
+      const data = matrixText(order, '\r\n');
       const dataFile = path.join(work, 'matrix.txt');
       fs.writeFileSync(dataFile, data);
       const inPage = [], native = [];
