@@ -1,8 +1,5 @@
 #include "output_file.hpp"
 
-#include "open_for_writing.hpp"
-#include "write_pieces.hpp"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -31,7 +28,7 @@ output_file::output_file() = default;
 
 output_file::~output_file() { discard(); }
 
-bool output_file::open(const std::string& path)
+bool output_file::open(const std::string& path, const file_system& files)
 {
     if (file_) {
         failed_ = true;
@@ -40,14 +37,11 @@ bool output_file::open(const std::string& path)
     if (block_.capacity < buffer_size)
         block_ = text_block(buffer_size);
     // Text mode: on Windows every LF written lies on disk as CR LF.
-    errno = 0;
-    file_ = open_for_writing(path);
+    file_ = files.create(path, open_error_);
     if (!file_) {
-        open_error_ = errno;
         failed_ = true;
         return false;
     }
-    std::setvbuf(file_, nullptr, _IONBF, 0);  // our own buffers are the only ones
     path_ = path;
     block_.clear();
     written_ = 0;
@@ -69,20 +63,16 @@ void output_file::close()
         if (error != 0)
             fail_with(error);
     }
-    std::FILE* file = file_;
-    file_ = nullptr;
+    const std::unique_ptr<written_file> file = std::move(file_);
     give_back_buffers();
-    errno = 0;
-    if (std::fclose(file) != 0)
-        fail_with(errno);
+    if (const int error = file->close(); error != 0)
+        fail_with(error);
 }
 
 void output_file::discard()
 {
     stop_writing_behind();
-    if (file_)
-        std::fclose(file_);
-    file_ = nullptr;
+    file_.reset();
     give_back_buffers();
 }
 
@@ -187,14 +177,11 @@ int output_file::write_out(const text_block& block)
     if (block.pieces.empty()) {
         const std::string_view bytes = block.text();
         checksum_.add(bytes);
-        errno = 0;
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size())
-            return 0;
-        return errno != 0 ? errno : EIO;
+        return file_->write(bytes);
     }
     for (const std::string_view piece : block.pieces)
         checksum_.add(piece);
-    return write_pieces(file_, block.pieces);
+    return file_->write_pieces(block.pieces);
 }
 
 // The first full buffer starts the writer thread; where none can be started (a process

@@ -11,9 +11,9 @@
 
 #include "content_checksum.hpp"
 #include "write_behind.hpp"
+#include "written_file.hpp"
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -39,7 +39,8 @@ public:
     // sets the error state) when the file cannot be opened or the stream is already open.
     // A named pipe or a socket is refused (open_error() ESPIPE): what goes in does not
     // stay there to be read back, and a reader that stops reading would block the run.
-    bool open(const std::string& path);
+    // The file is made by `files`, which must outlive the stream's use of it.
+    bool open(const std::string& path, const file_system& files = system_files());
     // Writes out what is buffered and closes; fails and sets the error state when the
     // stream is not open. Throws file_error when the buffered text cannot be written.
     void close();
@@ -83,7 +84,7 @@ private:
     void give_back_buffers();
     void fail_with(int error_number);
 
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<written_file> file_;
     text_block block_;
     std::unique_ptr<write_behind> writer_;
     bool writer_unavailable_ = false;

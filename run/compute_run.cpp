@@ -30,6 +30,7 @@ struct press {
     bool report_emptied = false;  // "mat.result" was reset: an earlier report is gone
 
     bool stopping() const { return options.stop_requested && options.stop_requested(); }
+    const file_system& files() const { return *options.files; }
 };
 
 run_status failure(run_failure kind, std::string file = {}, int error_number = 0)
@@ -52,10 +53,10 @@ run_status interrupted(stop_point where)
 }
 
 // Creates the file empty, or empties it, and closes it again.
-bool reset_file(const char* name)
+bool reset_file(const char* name, const file_system& files)
 {
     out_file.discard();
-    if (!out_file.open(name))
+    if (!out_file.open(name, files))
         return false;
     out_file.close();
     return true;
@@ -69,11 +70,11 @@ void close_streams()
 
 // A file that cannot be finished is not left looking like one; emptying it also gives
 // back the disk space a full disk needs.
-void abandon_file(const std::string& name)
+void abandon_file(const std::string& name, const file_system& files)
 {
     out_file.discard();
     out_file.clear();
-    if (out_file.open(name))
+    if (out_file.open(name, files))
         out_file.discard();
 }
 
@@ -178,16 +179,16 @@ run_status show_report(press& run)
 run_status run_with_files(press& run, matrix_reading& reading)
 {
     front_end& seam = run.seam;
-    if (!reset_file(data_file_name))
+    if (!reset_file(data_file_name, run.files()))
         return failure(run_failure::file_not_writable, data_file_name, out_file.open_error());
-    if (!reset_file(report_file_name))
+    if (!reset_file(report_file_name, run.files()))
         return failure(run_failure::file_not_writable, report_file_name, out_file.open_error());
     run.report_emptied = true;
     out_file.clear();
     in_file.clear();
     const std::string dimension_text = seam.dimension_text();
     const std::string data_text = seam.data_text();
-    if (run_status saved = save_inputs(dimension_text, data_text); saved.outcome != run_outcome::completed)
+    if (run_status saved = save_inputs(dimension_text, data_text, run.files()); saved.outcome != run_outcome::completed)
         return saved;
 
     run_status fits;
@@ -223,16 +224,16 @@ run_status run_locked(press& run, matrix_reading& reading)
     } catch (const file_error& error) {
         run_status status = failure(run_failure::file_not_writable, error.file, error.error_number);
         if (error.file == report_file_name || error.file == data_file_name)
-            abandon_file(error.file);
+            abandon_file(error.file, run.files());
         return status;
     } catch (const std::bad_alloc&) {
-        abandon_file(report_file_name);
+        abandon_file(report_file_name, run.files());
         return failure(run_failure::out_of_memory);
     } catch (const run_stopped&) {
-        abandon_file(report_file_name);
+        abandon_file(report_file_name, run.files());
         return interrupted(stop_point::computing);
     } catch (...) {  // for the front end to answer; no half report is left meanwhile
-        abandon_file(report_file_name);
+        abandon_file(report_file_name, run.files());
         throw;
     }
 }

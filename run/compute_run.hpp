@@ -6,6 +6,7 @@
 #include "matrix_reading.hpp"
 #include "seam.hpp"
 #include "elimination_settings.hpp"
+#include "written_file.hpp"
 
 #include <chrono>
 #include <cstdint>
@@ -69,6 +70,9 @@ struct run_options : elimination_settings {
     std::function<void()> on_waiting_for_directory;
     // Called between writing the report and reading it back; tests tamper with the file then.
     std::function<void()> before_report_read;
+    // Where "mat.data" and "mat.result" are written: the system's files unless a test
+    // gives its own.
+    const file_system* files = &system_files();
 };
 
 run_status compute_run(front_end& seam, const run_options& options = {});

@@ -21,10 +21,10 @@ run_status file_failure(run_failure failure, const char* file, int error_number 
 
 } // namespace
 
-run_status save_inputs(std::string_view dimension_text, std::string_view data_text)
+run_status save_inputs(std::string_view dimension_text, std::string_view data_text, const file_system& files)
 {
     if (!dimension_text.empty()) {
-        if (!out_file.open(data_file_name))
+        if (!out_file.open(data_file_name, files))
             return file_failure(run_failure::file_not_writable, data_file_name, out_file.open_error());
         out_file.write(dimension_text);
         out_file.put('\n');
@@ -43,7 +43,7 @@ run_status save_inputs(std::string_view dimension_text, std::string_view data_te
     std::string saved;
     if (!read_back_data(data_file_name, written, saved) || !in_file.open_text(saved))
         return file_failure(run_failure::file_not_readable, data_file_name);
-    if (!out_file.open(report_file_name))
+    if (!out_file.open(report_file_name, files))
         return file_failure(run_failure::file_not_writable, report_file_name, out_file.open_error());
     return {};
 }
