@@ -105,9 +105,6 @@ TEST_F(run_guards, report_replaced_by_other_text_of_the_same_length_is_not_shown
     EXPECT_EQ(dialog.result, "(untouched)");
 }
 
-// Text well past the stream's buffers, which are written behind the run on a thread of
-// their own, reaches the file byte for byte and in order, in pieces of any size, written,
-// formatted in place or lent, with the checksum of what was written.
 // "mat.data" is read back only as it was written: another program's change, or a run
 // in another directory writing the same file through a link, ends the run instead of
 // inverting another matrix. The bytes on disk are changed here as such a writer would.
@@ -144,6 +141,9 @@ TEST_F(run_guards, data_file_read_back_is_the_text_written_or_nothing)
     }
 }
 
+// Text well past the stream's buffers, which are written behind the run on a thread of
+// their own, reaches the file byte for byte and in order, in pieces of any size, written,
+// formatted in place or lent, with the checksum of what was written.
 TEST_F(run_guards, output_file_keeps_every_byte_in_order_past_its_buffers)
 {
     std::string text;
