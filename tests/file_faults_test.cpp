@@ -243,7 +243,9 @@ TEST_P(file_fault, gives_its_message_shows_nothing_and_the_next_run_works)
         EXPECT_EQ(report_left_unfinished(c), "");
     } else {
         GTEST_FLAG_SET(death_test_style, "threadsafe");
+        setenv(scratch_parent_variable, directory.c_str(), 1);
         EXPECT_EXIT(run_in_child(c), finished_or_could_not_give_up_root, "^$");
+        unsetenv(scratch_parent_variable);
     }
 
     heal();

@@ -17,11 +17,16 @@ namespace torvane::testing {
 
 namespace fs = std::filesystem;
 
+// A test started afresh in a child process (a death test) makes its directory inside its
+// parent's, which the parent removes: the child may end without tearing down, or give up
+// the rights to remove what it made.
 void in_scratch_directory::SetUp()
 {
     static std::atomic<int> serial{0};
     previous = fs::current_path();
-    directory = fs::temp_directory_path() / ("torvane-test-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
+    const char* parent = std::getenv(scratch_parent_variable);
+    const fs::path base = parent && *parent ? fs::path(parent) : fs::temp_directory_path();
+    directory = base / ("torvane-test-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
     fs::remove_all(directory);
     fs::create_directories(directory);
     fs::current_path(directory);
@@ -31,7 +36,12 @@ void in_scratch_directory::TearDown()
 {
     fs::current_path(previous);
     std::error_code ignored;
-    fs::permissions(directory, fs::perms::owner_all, ignored);  // a test may have made it read-only
+    // A test may have made it, or a directory in it, read-only.
+    fs::permissions(directory, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (auto inside = fs::recursive_directory_iterator(directory, ignored); inside != fs::recursive_directory_iterator();
+         inside.increment(ignored))
+        if (fs::is_directory(inside->symlink_status(ignored)))  // never through a link, out of it
+            fs::permissions(inside->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(directory, ignored);
 }
 

@@ -32,6 +32,9 @@ namespace torvane::testing {
     } while (false)
 
 // The run writes its files into the current directory, so each test gets a fresh one.
+// Set to a test's directory while it starts a child process that runs a test of its own:
+// the child's directory is then made inside it, and goes with it.
+inline constexpr const char* scratch_parent_variable = "TORVANE_TEST_SCRATCH_PARENT";
 class in_scratch_directory : public ::testing::Test {
 protected:
     void SetUp() override;
