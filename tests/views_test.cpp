@@ -38,6 +38,29 @@ TEST_F(views, page_too_large_is_refused_and_no_page_written)
     EXPECT_EQ(read_file("old.html"), "an earlier page");
 }
 
+// A browser runs a script whole before it does anything else: the page's data comes in
+// scripts of a few hundred kilobytes, so that a large page never holds it up for long.
+TEST_F(views, page_data_comes_in_small_scripts)
+{
+    std::string data;
+    std::uint32_t state = 1;
+    for (int i = 0; i < 60 * 60; ++i, state = state * 1664525u + 1013904223u)
+        data += std::to_string(static_cast<int>(state >> 24) - 128) + " ";
+    write_file("matrix.txt", "60\n" + data);
+    ASSERT_EQ(run("TORVANE --html page.html matrix.txt").status, 0);
+    const std::string page = read_file("page.html");
+    ASSERT_GT(page.size(), std::size_t{2} << 20);
+    std::size_t scripts = 0, largest = 0;
+    for (std::size_t at = page.find("<script>"); at != std::string::npos; at = page.find("<script>", at + 1)) {
+        const std::size_t end = page.find("</script>", at);
+        ASSERT_NE(end, std::string::npos);
+        ++scripts;
+        largest = std::max(largest, end - at);
+    }
+    EXPECT_GT(scripts, page.size() >> 19);
+    EXPECT_LT(largest, std::size_t{512} << 10);
+}
+
 struct colour_case {
     const char* name;
     std::string command;

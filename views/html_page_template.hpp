@@ -1,7 +1,9 @@
 #pragma once
 // The fixed parts of the page `torvane --html` writes: its style and markup before the
 // data, and the script after it that builds each step's matrix from the changes of the
-// steps before it and highlights them. The data goes between the two as `const T = {...}`:
+// steps before it and highlights them. The data goes between the two as `const T = {...}`,
+// its steps added by scripts of their own (`T.steps.push(...)`, html_view.cpp) and then
+// `T.result` and `T.ex`:
 //   n        the order N
 //   start    the texts of [A | I], row by row, joined by blanks
 //   steps    per step block: h heading, o operations in words, p pivot row (from 0),

@@ -123,11 +123,24 @@ std::string exact_json(const elimination_record& record, const std::vector<pass_
 
 } // namespace
 
+// The steps go into the page as scripts of about this size, each adding its steps to T: a
+// browser reads the page one script at a time and is free to do other work between them,
+// where one script of all the steps (15 MB at order 100) kept it busy for 0.4 s or more.
+constexpr std::size_t step_script_bytes = 256 * 1024;
+constexpr std::string_view next_step_script = ");\n</script><script>T.steps.push(";
+
 void html_page::add_pass(std::uint32_t order, const pass_record& pass)
 {
     const explain_style plain{false, true};
-    if (!steps_.empty())
+    if (steps_.empty()) {
+        steps_ = next_step_script.substr(3);
+        piece_start_ = 0;
+    } else if (steps_.size() - piece_start_ >= step_script_bytes) {
+        piece_start_ = steps_.size();
+        steps_ += next_step_script;
+    } else {
         steps_ += ",\n";
+    }
     steps_ += "{\"h\":" + json_string(pass_heading(pass)) +
               ",\"o\":" + json_array(operation_lines(pass, order, plain), unindented) +
               ",\"p\":" + std::to_string(pass.pivot) + ",\"r\":" + (pass.repair ? "true" : "false") +
@@ -147,9 +160,9 @@ std::string html_page::finish(const elimination_record& record) const
     const bool with_fractions =
         record.order() <= static_cast<std::uint32_t>(largest_exact_order) && record.findings().loaded_finite;
     return std::string(html_template::page_head) + "{\"n\":" + std::to_string(record.order()) +
-           ",\n\"start\":" + joined_texts(record.loaded()) +
-           ",\n\"steps\":[" + steps_ + "],\n\"result\":" + result +
-           (with_fractions ? ",\n\"ex\":" + exact_json(record, passes_) : std::string()) + "}" +
+           ",\n\"start\":" + joined_texts(record.loaded()) + ",\n\"steps\":[]};\n" + steps_ +
+           (steps_.empty() ? "" : ");\n") + "</script><script>T.result = " + result +
+           (with_fractions ? ";\nT.ex = " + exact_json(record, passes_) : std::string()) +
            std::string(html_template::page_script);
 }
 

@@ -8,6 +8,7 @@
 
 #include "elimination_record.hpp"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,7 +28,10 @@ public:
     std::string finish(const elimination_record& record) const;
 
 private:
-    std::string steps_;  // the JSON objects of the steps so far, comma-separated
+    // The steps so far as scripts that add them: "T.steps.push(step,step,...);" pieces of
+    // about step_script_bytes each, separated by "</script><script>".
+    std::string steps_;
+    std::size_t piece_start_ = 0;  // where the piece being filled began in steps_
     std::vector<pass_record> passes_;  // for the working in fractions, of orders that have it
 };
 
