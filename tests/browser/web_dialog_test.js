@@ -26,9 +26,11 @@ const stepShown = page => page.$eval('#steps', frame => {
   return view && view.getElementById('where') ? view.getElementById('where').textContent : '';
 });
 
-// Chromium saves the download into `folder`, where it is read; Firefox's saving is not
-// reached from the test, which takes what the button hands to it.
-async function download(page, button, folder, name) {
+// Chromium saves the download into `folder`, where it is read once Chromium says it is
+// whole (`session`: Browser.downloadProgress, state "completed"): its name appears, empty,
+// before that. Firefox's saving is not reached from the test, which takes what the button
+// hands to it.
+async function download(page, button, folder, name, session) {
   if (page.browser().protocol !== 'cdp') {
     const saved = await savedFile(page, button);
     assert.equal(saved.name, name);
@@ -36,10 +38,17 @@ async function download(page, button, folder, name) {
   }
   const target = path.join(folder, name);
   fs.rmSync(target, { force: true });
+  const whole = new Promise((resolve, reject) => {
+    const listener = event => {
+      if (event.state === 'inProgress') return;
+      session.off('Browser.downloadProgress', listener);
+      if (event.state === 'completed') resolve();
+      else reject(new Error(`the download of ${name} was ${event.state}`));
+    };
+    session.on('Browser.downloadProgress', listener);
+  });
   await page.click('#' + button);
-  // Chromium writes a download under another name and gives it its own only when it is
-  // whole: its appearing is the event. The bound only keeps a lost download from hanging.
-  for (let waited = 0; waited < 1200 && !fs.existsSync(target); waited++) await new Promise(r => setTimeout(r, 100));
+  await whole;
   return fs.readFileSync(target);
 }
 
@@ -58,13 +67,15 @@ async function checkTyped(browser, openPage, work) {
   // Both files download with the bytes the Linux program writes.
   const folder = path.join(work, 'downloads');
   fs.mkdirSync(folder, { recursive: true });
+  let session = null;
   if (page.browser().protocol === 'cdp') {
-    const session = await page.target().createCDPSession();
-    await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
+    session = await page.target().createCDPSession();
+    await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder, eventsEnabled: true });
   }
-  assert.ok((await download(page, 'download-result', folder, 'mat.result')).equals(corpusFile('backward_phase', 'mat.result')));
+  const saved = (button, name) => download(page, button, folder, name, session);
+  assert.ok((await saved('download-result', 'mat.result')).equals(corpusFile('backward_phase', 'mat.result')));
   const typed = Buffer.concat([corpusFile('backward_phase', 'dimension'), Buffer.from('\n'), corpusFile('backward_phase', 'data')]);
-  assert.ok((await download(page, 'download-data', folder, 'mat.data')).equals(typed));
+  assert.ok((await saved('download-data', 'mat.data')).equals(typed));
 
   // The working: step 1 of 4 first; → on the page moves the step view on.
   assert.equal(await stepShown(page), 'step 1 of 4');
@@ -86,7 +97,7 @@ async function checkTyped(browser, openPage, work) {
   await page.click('#compute');
   await waitForIdle(page);
   const gbkTyped = Buffer.concat([corpusFile(gbkCase, 'dimension'), Buffer.from('\n'), corpusFile(gbkCase, 'data')]);
-  assert.ok((await download(page, 'download-data', folder, 'mat.data')).equals(gbkTyped));
+  assert.ok((await saved('download-data', 'mat.data')).equals(gbkTyped));
   assert.equal(await value(page, 'result'), reportText('backward_phase'));
 
   // Enter in the dimension box computes too.
