@@ -121,23 +121,23 @@ std::string exact_json(const elimination_record& record, const std::vector<pass_
            json_differing(account.inverse) + ",\"dg\":" + json_array(account.digits, digits) + "}";
 }
 
-} // namespace
-
 // The steps go into the page as scripts of about this size, each adding its steps to T: a
-// browser reads the page one script at a time and is free to do other work between them,
-// where one script of all the steps (15 MB at order 100) kept it busy for 0.4 s or more.
+// browser runs a script whole and is free to do other work between two, where one script
+// of all the steps (15 MB at order 100) kept it busy for 0.6 s or more.
 constexpr std::size_t step_script_bytes = 256 * 1024;
-constexpr std::string_view next_step_script = ");\n</script><script>T.steps.push(";
+constexpr std::string_view step_script_start = "</script><script>T.steps.push(";
+constexpr std::string_view step_script_end = ");\n";
+
+} // namespace
 
 void html_page::add_pass(std::uint32_t order, const pass_record& pass)
 {
     const explain_style plain{false, true};
-    if (steps_.empty()) {
-        steps_ = next_step_script.substr(3);
-        piece_start_ = 0;
-    } else if (steps_.size() - piece_start_ >= step_script_bytes) {
+    if (steps_.empty() || steps_.size() - piece_start_ >= step_script_bytes) {
+        if (!steps_.empty())
+            steps_ += step_script_end;
         piece_start_ = steps_.size();
-        steps_ += next_step_script;
+        steps_ += step_script_start;
     } else {
         steps_ += ",\n";
     }
@@ -161,7 +161,7 @@ std::string html_page::finish(const elimination_record& record) const
         record.order() <= static_cast<std::uint32_t>(largest_exact_order) && record.findings().loaded_finite;
     return std::string(html_template::page_head) + "{\"n\":" + std::to_string(record.order()) +
            ",\n\"start\":" + joined_texts(record.loaded()) + ",\n\"steps\":[]};\n" + steps_ +
-           (steps_.empty() ? "" : ");\n") + "</script><script>T.result = " + result +
+           (steps_.empty() ? std::string() : std::string(step_script_end)) + "</script><script>T.result = " + result +
            (with_fractions ? ";\nT.ex = " + exact_json(record, passes_) : std::string()) +
            std::string(html_template::page_script);
 }
