@@ -142,6 +142,9 @@ function resultView() {
     "<pre class=" + (R.ok ? "ok" : "bad") + ">" + R.acc.map(esc).join("\n") + "</pre>";
 }
 let current = -1;
+// Shown in a frame (the web page's step view), the address the user sees is the other
+// page's: the step is not kept in it.
+const ownAddress = window === window.top;
 function show(k, again) {
   k = Math.max(0, Math.min(last, k));
   if (k === current && !again) return;
@@ -151,11 +154,10 @@ function show(k, again) {
     k === 0 ? "start" : k === last ? "result" : "step " + k + " of " + T.steps.length;
   document.getElementById("prev").disabled = k === 0;
   document.getElementById("next").disabled = k === last;
-  // Shown inside another page (the web page's step view) it has no address of its own.
-  if (location.hash !== "#step=" + k && location.href !== "about:srcdoc") history.replaceState(null, "", "#step=" + k);
+  if (ownAddress && location.hash !== "#step=" + k) history.replaceState(null, "", "#step=" + k);
 }
 function fromAddress() {
-  const m = /^#step=(\d+)$/.exec(location.hash);
+  const m = ownAddress && /^#step=(\d+)$/.exec(location.hash);
   return m ? Number(m[1]) : Math.min(1, last);
 }
 if (T.ex) {
@@ -163,8 +165,7 @@ if (T.ex) {
   document.getElementById("differs-legend").style.display = "inline";
   document.getElementById("fractions").onchange = () => show(current, true);
 }
-// Shown inside another page, its address is that page's.
-if (location.href === "about:srcdoc") document.getElementById("address-hint").remove();
+if (!ownAddress) document.getElementById("address-hint").remove();
 document.getElementById("prev").onclick = () => show(current - 1);
 document.getElementById("next").onclick = () => show(current + 1);
 document.addEventListener("keydown", e => {

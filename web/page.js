@@ -144,12 +144,36 @@
     element.replaceChildren(chinese + ' ', inEnglish);
   }
 
+  // The step view's page goes into its frame in pieces, one task each: the page of order
+  // 100 (15 MB) set at once as the frame's srcdoc kept the page still for a third of a
+  // second, and its loading for two. A later run's page, or none, stops the writing. Each
+  // page gets a new frame: a document written again keeps its window, and with it the
+  // names the last page's scripts declared.
+  const stepViewPiece = 1 << 18;
+  let stepViewWriting = 0;
+  async function writeStepView(page) {
+    const writing = ++stepViewWriting;
+    const frame = box('steps').cloneNode(false);
+    box('steps').replaceWith(frame);
+    const view = frame.contentDocument;
+    view.open();
+    for (let at = 0; at < page.length;) {
+      let end = Math.min(page.length, at + stepViewPiece);
+      if (end < page.length && /[\udc00-\udfff]/.test(page[end])) end++;  // a character stays whole
+      view.write(page.slice(at, end));
+      at = end;
+      await new Promise(resolve => setTimeout(resolve, 0));
+      if (writing !== stepViewWriting) return;
+    }
+    view.close();
+  }
+
   // The step view of a completed run; none for an order beyond what it shows, which the
   // note below the buttons then gives as the reason.
   function showWorking(answer) {
     const page = answer && answer.working ? answer.working : null;
     box('working').classList.toggle('shown', page !== null);
-    box('steps').srcdoc = page || '';
+    writeStepView(page || '');
     const unshown = answer && !page && answer.order > answer.workingLimit;
     if (unshown)
       say(box('working-note'), '计算过程只显示 ' + answer.workingLimit + ' 阶以内的矩阵，这个矩阵是 ' + answer.order + ' 阶。',

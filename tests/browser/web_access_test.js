@@ -72,7 +72,7 @@ async function checkStepView(page) {
   assert.ok(await workingShown(page));
   await press(page, '0', '1 2 3 4');
   assert.equal(await workingShown(page), false, 'no step view after order 0');
-  assert.equal(await page.$eval('#steps', frame => frame.srcdoc), '');
+  assert.equal(await page.$eval('#steps', frame => frame.contentDocument.body.innerHTML), '');
   assert.match(await page.$eval('#result', box => box.value), /^第 1步/, 'the result box keeps the report');
 
   // Above the step view's orders, the page says why there is none.
