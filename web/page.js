@@ -74,18 +74,21 @@
 
   let queue = Promise.resolve();
   // One press: resolves to { report, data, status, order, ... } once the run is over;
-  // with `working` also the step view's page, for an order it can show.
-  function run(dimensionText, dataText, { working = false, onStep = null } = {}) {
-    const press = { dimension: boxBytes(dimensionText), data: boxBytes(dataText), working };
+  // with `working` also the step view's page, for an order it can show. `room`, the
+  // buffer of an earlier report no longer needed, goes to the worker to hold this one.
+  function run(dimensionText, dataText, { working = false, onStep = null, room = null } = {}) {
+    const press = { dimension: boxBytes(dimensionText), data: boxBytes(dataText), working, room };
     const done = queue.then(() => new Promise(resolve => {
       if (!worker) startWorker();
       current = { resolve, onStep };
-      worker.postMessage(press);
+      worker.postMessage(press, room ? [room] : []);
     }));
     queue = done.catch(() => {});
     return done;
   }
-  window.torvane = { run: (dimensionText, dataText, options) => run(dimensionText, dataText, { working: Boolean(options && options.working) }) };
+  const handedBack = buffer => (buffer instanceof ArrayBuffer && buffer.byteLength ? buffer : null);
+  window.torvane = { run: (dimensionText, dataText, options) => run(dimensionText, dataText,
+    { working: Boolean(options && options.working), room: handedBack(options && options.room) }) };
 
   // --- The dialog. ---
   const gbk = new TextDecoder('gbk');
@@ -234,8 +237,13 @@
     if (busy()) return;
     box('compute').setAttribute('aria-disabled', 'true');
     say(box('progress'), '计算中…', 'computing');
+    // The last report goes with this press (its end replaces it whatever the outcome); its
+    // memory holds the next one.
+    const room = files.report ? files.report.buffer : null;
+    files.report = null;
+    box('download-result').disabled = true;
     try {
-      show(await run(box('dimension').value, dialogLineBreaks(box('data').value), { working: true, onStep: progress }));
+      show(await run(box('dimension').value, dialogLineBreaks(box('data').value), { working: true, onStep: progress, room }));
     } finally {
       box('progress').replaceChildren();
       box('compute').removeAttribute('aria-disabled');

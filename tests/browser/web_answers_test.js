@@ -133,6 +133,27 @@ async function checkLargeReport(page, torvane, work) {
   assert.ok(shown.note, 'the box says what it leaves out');
   assert.equal(shown.tail, inverse, 'the box ends with the inverse, whole');
   assert.ok(shown.length <= (1 << 19) + 200, 'the box holds no more than 512 kB of the report');
+  // Pressed again, the report is written into the last one's memory: the same text.
+  const before = await page.$eval('#result', box => box.value);
+  await page.click('#compute');
+  await waitForIdle(page);
+  assert.equal(await page.$eval('#result', box => box.value), before, 'a second press shows the same report');
+}
+
+// A report written into the room of a larger one handed back (order 60 into the room of 64)
+// has its own bytes and length, as if written afresh; the room handed over is the page's.
+async function checkRoomHandedBack(page) {
+  const seen = await page.evaluate(async () => {
+    const matrix = n => Array.from({ length: n * n }, (_, k) => (k % (n + 1) === 0 ? n : (k * 7) % 11 - 5)).join(' ');
+    const fresh = (await window.torvane.run('60', matrix(60))).report;
+    const room = (await window.torvane.run('64', matrix(64))).report.buffer;
+    const roomSize = room.byteLength;
+    const reused = (await window.torvane.run('60', matrix(60), { room })).report;
+    return { same: fresh.length === reused.length && fresh.every((byte, k) => byte === reused[k]),
+      lengths: [fresh.length, reused.length], inRoom: reused.buffer.byteLength === roomSize, handedOver: room.byteLength === 0 };
+  });
+  assert.ok(seen.same, `the report in a handed-back room differs: ${JSON.stringify(seen)}`);
+  assert.ok(seen.handedOver && seen.inRoom, `the room was not the one handed over: ${JSON.stringify(seen)}`);
 }
 
 async function checkAnswers(browser, openPage, work, torvane) {
@@ -141,6 +162,7 @@ async function checkAnswers(browser, openPage, work, torvane) {
   await checkNoOrder(page, torvane, work);
   await checkReadingStop(page, torvane, work);
   await checkLargeReport(page, torvane, work);
+  await checkRoomHandedBack(page);
   assert.deepEqual(problems, []);
   await page.close();
 }
