@@ -8,14 +8,13 @@
 'use strict';
 const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
-const os = require('node:os');
 const path = require('node:path');
-const { launchChromium } = require('../../tests/browser/chromium.js');
+const { launchChromium, scratchDirectory } = require('../../tests/browser/chromium.js');
 const { matrixText } = require('./bench_matrix.js');
 
 const [pageFile, program, ...orders] = process.argv.slice(2);
 const torvane = path.resolve(program);
-const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-measure-'));
+const work = scratchDirectory('torvane-measure-');  // removed when this process exits
 
 const median = times => times.sort((a, b) => a - b)[Math.floor(times.length / 2)];
 
