@@ -163,7 +163,7 @@
     view.open();
     for (let at = 0; at < page.length;) {
       let end = Math.min(page.length, at + stepViewPiece);
-      if (end < page.length && /[\udc00-\udfff]/.test(page[end])) end++;  // a character stays whole
+      if ((page.charCodeAt(end) & 0xfc00) === 0xdc00) end++;  // a character stays whole
       view.write(page.slice(at, end));
       at = end;
       await new Promise(resolve => setTimeout(resolve, 0));

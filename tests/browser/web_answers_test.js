@@ -107,13 +107,15 @@ async function checkReadingStop(page, torvane, work) {
   assert.equal(await page.$eval('#message', line => line.textContent), '');
 }
 
+// A matrix of order n with its diagonal large enough for no row exchange, rows on lines.
+const dominantMatrix = n => Array.from({ length: n }, (_, r) =>
+  Array.from({ length: n }, (_, c) => (r === c ? n : ((r * 7 + c * 3) % 11) - 5)).join(' ')).join('\r\n');
+
 // A report over the result box's 512 kB (order 60, about 6 MB): the box shows its beginning,
 // a note of what is left out, and the whole inverse at the end, as the console wrote it.
 async function checkLargeReport(page, torvane, work) {
   const order = 60;
-  const rows = Array.from({ length: order }, (_, r) =>
-    Array.from({ length: order }, (_, c) => (r === c ? 60 : ((r * 7 + c * 3) % 11) - 5)).join(' '));
-  const data = rows.join('\r\n');
+  const data = dominantMatrix(order);
   const report = execFileSync(torvane, ['--raw', '--dimension', String(order), '--data', data],
     { cwd: work, stdio: ['ignore', 'pipe', 'ignore'], maxBuffer: 64 << 20 });
   assert.ok(report.length > (1 << 19), 'the report is larger than the box shows');
@@ -143,15 +145,14 @@ async function checkLargeReport(page, torvane, work) {
 // A report written into the room of a larger one handed back (order 60 into the room of 64)
 // has its own bytes and length, as if written afresh; the room handed over is the page's.
 async function checkRoomHandedBack(page) {
-  const seen = await page.evaluate(async () => {
-    const matrix = n => Array.from({ length: n * n }, (_, k) => (k % (n + 1) === 0 ? n : (k * 7) % 11 - 5)).join(' ');
-    const fresh = (await window.torvane.run('60', matrix(60))).report;
-    const room = (await window.torvane.run('64', matrix(64))).report.buffer;
+  const seen = await page.evaluate(async (sixty, sixtyFour) => {
+    const fresh = (await window.torvane.run('60', sixty)).report;
+    const room = (await window.torvane.run('64', sixtyFour)).report.buffer;
     const roomSize = room.byteLength;
-    const reused = (await window.torvane.run('60', matrix(60), { room })).report;
+    const reused = (await window.torvane.run('60', sixty, { room })).report;
     return { same: fresh.length === reused.length && fresh.every((byte, k) => byte === reused[k]),
       lengths: [fresh.length, reused.length], inRoom: reused.buffer.byteLength === roomSize, handedOver: room.byteLength === 0 };
-  });
+  }, dominantMatrix(60), dominantMatrix(64));
   assert.ok(seen.same, `the report in a handed-back room differs: ${JSON.stringify(seen)}`);
   assert.ok(seen.handedOver && seen.inRoom, `the room was not the one handed over: ${JSON.stringify(seen)}`);
 }
