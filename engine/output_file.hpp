@@ -11,7 +11,7 @@
 
 #include "content_checksum.hpp"
 #include "write_behind.hpp"
-#include "written_file.hpp"
+#include "file_system.hpp"
 
 #include <cstdint>
 #include <memory>

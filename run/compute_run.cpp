@@ -165,7 +165,7 @@ run_status show_report(press& run)
     if (run.options.before_report_read)
         run.options.before_report_read();
     report_file_reader report(report_file_name, {out_file.bytes_written(), out_file.checksum(), out_file.checksum_key()}, run.threads,
-                              run.options.stop_requested);
+                              run.files(), run.options.stop_requested);
     run.seam.set_result_text(report);
     if (run.stopping())
         return interrupted(stop_point::showing);

@@ -6,7 +6,7 @@
 #include "matrix_reading.hpp"
 #include "seam.hpp"
 #include "elimination_settings.hpp"
-#include "written_file.hpp"
+#include "file_system.hpp"
 
 #include <chrono>
 #include <cstdint>

@@ -1,7 +1,6 @@
 #include "report_file_reader.hpp"
 
 #include "content_checksum.hpp"
-#include "read_at.hpp"
 #include "report_file_open.hpp"
 #include "send_file_range.hpp"
 #include "two_threads.hpp"
@@ -20,8 +19,9 @@ constexpr std::size_t small_piece_size = std::size_t{1} << 16;
 } // namespace
 
 report_file_reader::report_file_reader(std::string path, written_report expected, two_threads& threads,
-                                       std::function<bool()> stop_requested)
-    : path_(std::move(path)), expected_(expected), threads_(threads), stop_requested_(std::move(stop_requested))
+                                       const file_system& files, std::function<bool()> stop_requested)
+    : path_(std::move(path)), expected_(expected), threads_(threads), files_(files),
+      stop_requested_(std::move(stop_requested))
 {
 }
 
@@ -31,22 +31,19 @@ report_file_reader::~report_file_reader() = default;
 // between the check and the showing is not what gets shown.
 bool report_file_reader::open_or_rewind()
 {
-    errno = 0;
-    bool ready;
     if (file_) {
-        ready = std::fseek(file_.get(), 0, SEEK_SET) == 0;
-    } else {
-        file_.reset(open_for_reading(path_, held_steady_));
-        ready = file_ != nullptr;
+        error_number_ = file_->rewind();
+        return error_number_ == 0;
     }
-    if (!ready)
-        error_number_ = errno;
-    return ready;
+    file_ = files_.open_report(path_, error_number_);
+    held_steady_ = file_ && file_->held_steady();
+    return file_ != nullptr;
 }
 
 bool report_file_reader::pass(const sink* consume)
 {
     complete_ = false;
+    error_number_ = 0;
     if (!open_or_rewind())
         return false;
     if constexpr (reads_at_offsets) {
@@ -79,7 +76,7 @@ bool report_file_reader::pass_in_pairs(const std::unique_ptr<char[]> (&pieces)[2
                                     content_checksum(expected_.key, total + piece_size)};
         threads_.run_in_two_parts([&](int part) {
             const auto p = static_cast<std::size_t>(part);
-            reads[p] = read_at(file_.get(), pieces[p].get(), piece_size, total + p * piece_size);
+            reads[p] = file_->read_at(pieces[p].get(), piece_size, total + p * piece_size);
             sums[p].add(std::string_view(pieces[p].get(), reads[p].bytes));
         });
         for (std::size_t p = 0; p < 2; ++p) {
@@ -119,7 +116,7 @@ bool report_file_reader::pass_handing_over(const sink& consume, const std::uniqu
             if (part == 0 && read_before > 0) {
                 consume(std::string_view(pieces[1 - next].get(), read_before));
             } else if (part == 1 && !ended) {
-                read = read_at(file_.get(), pieces[next].get(), piece_size, total);
+                read = file_->read_at(pieces[next].get(), piece_size, total);
                 sum.add(std::string_view(pieces[next].get(), read.bytes));
             }
         });
@@ -144,21 +141,25 @@ bool report_file_reader::pass_in_turn(const sink* consume, char* piece, std::siz
 {
     std::uint64_t total = 0;
     content_checksum checksum(expected_.key);
-    std::size_t got;
-    while ((got = std::fread(piece, 1, size, file_.get())) > 0) {
-        if (stopping())
+    for (;;) {
+        const piece_read read = file_->read_next(piece, size);
+        if (read.bytes > 0) {
+            if (stopping())
+                return false;
+            total += read.bytes;
+            if (total > expected_.bytes)
+                return false;
+            const std::string_view bytes(piece, read.bytes);
+            checksum.add(bytes);
+            if (consume)
+                (*consume)(bytes);
+        }
+        if (read.error_number != 0) {
+            error_number_ = read.error_number;
             return false;
-        total += got;
-        if (total > expected_.bytes)
-            return false;
-        const std::string_view bytes(piece, got);
-        checksum.add(bytes);
-        if (consume)
-            (*consume)(bytes);
-    }
-    if (std::ferror(file_.get())) {
-        error_number_ = errno;
-        return false;
+        }
+        if (read.bytes == 0)
+            break;  // the file ended
     }
     complete_ = total == expected_.bytes && checksum.value() == expected_.checksum;
     return complete_;
@@ -175,7 +176,8 @@ bool report_file_reader::verify()
 bool report_file_reader::read(const sink& consume)
 {
     const bool same = pass(&consume);
-    if (checked_ && !same && !stopping())
+    // A read that failed is said as such: the file may be as it was checked.
+    if (checked_ && !same && !stopping() && error_number_ == 0)
         changed_while_shown_ = true;
     return same;
 }
@@ -184,15 +186,15 @@ report_source::sending report_file_reader::send_to(std::FILE* out)
 {
     // Only the checked text may go out: right after a verify() that passed, of a file no
     // one could have written to since.
-    if (!file_ || !complete_ || !held_steady_)
+    if (!file_ || !complete_ || !held_steady_ || !file_->stream())
         return sending::not_possible;
     if (std::fflush(out) != 0)
         return sending::failed;
-    switch (send_file_range(file_.get(), out, expected_.bytes, stop_requested_)) {
+    switch (send_file_range(file_->stream(), out, expected_.bytes, stop_requested_)) {
     case send_result::sent:
         // The kernel gives a lease up once a writer has waited out the lease-break time:
         // what went out after that cannot be vouched for.
-        if (!lease_intact(file_.get())) {
+        if (!lease_intact(file_->stream())) {
             complete_ = false;
             changed_while_shown_ = true;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file_system.hpp"
 #include "keyed_hash.hpp"
 #include "seam.hpp"
 
@@ -25,9 +26,10 @@ struct written_report {
 // comes back as CR LF), in large pieces. It must hold exactly the bytes the run wrote.
 class report_file_reader final : public report_source {
 public:
-    // Two pieces at a time are read on `threads`, which must outlive the reader; reading
-    // stops early, unfinished, once `stop_requested` says so.
-    report_file_reader(std::string path, written_report expected, two_threads& threads,
+    // Two pieces at a time are read on `threads`, which must outlive the reader, as must
+    // `files`, which opens the file; reading stops early, unfinished, once `stop_requested`
+    // says so.
+    report_file_reader(std::string path, written_report expected, two_threads& threads, const file_system& files,
                        std::function<bool()> stop_requested = {});
     ~report_file_reader() override;
     bool verify() override;
@@ -48,16 +50,14 @@ private:
     bool pass_in_pairs(const std::unique_ptr<char[]> (&pieces)[2]);
     bool pass_handing_over(const sink& consume, const std::unique_ptr<char[]> (&pieces)[2]);
 
-    struct file_closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
     bool stopping() const { return stop_requested_ && stop_requested_(); }
 
     std::string path_;
     written_report expected_;
     two_threads& threads_;
+    const file_system& files_;
     std::function<bool()> stop_requested_;
-    std::unique_ptr<std::FILE, file_closer> file_;
+    std::unique_ptr<read_back_file> file_;
     int error_number_ = 0;
     bool complete_ = false;
     bool held_steady_ = false;  // a read lease keeps writers off the open file

@@ -76,6 +76,10 @@ public:
             return nullptr;
         return std::make_unique<failing_file>(std::move(real), named ? &rule_ : nullptr);
     }
+    std::unique_ptr<read_back_file> open_report(const std::string& path, int& error) const override
+    {
+        return system_files().open_report(path, error);
+    }
 
 private:
     fault rule_;

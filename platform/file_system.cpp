@@ -1,6 +1,7 @@
-#include "written_file.hpp"
+#include "file_system.hpp"
 
 #include "open_for_writing.hpp"
+#include "report_file_open.hpp"
 #include "write_pieces.hpp"
 
 #include <cerrno>
@@ -46,6 +47,42 @@ private:
     std::FILE* file_;
 };
 
+class system_read_back_file final : public read_back_file {
+public:
+    system_read_back_file(std::FILE* file, bool held_steady) : file_(file), held_steady_(held_steady) {}
+    ~system_read_back_file() override { std::fclose(file_); }
+    system_read_back_file(const system_read_back_file&) = delete;
+    system_read_back_file& operator=(const system_read_back_file&) = delete;
+
+    piece_read read_at(char* into, std::size_t size, std::uint64_t offset) override
+    {
+        return torvane::read_at(file_, into, size, offset);
+    }
+    piece_read read_next(char* into, std::size_t size) override
+    {
+        errno = 0;
+        piece_read read;
+        read.bytes = std::fread(into, 1, size, file_);
+        if (read.bytes < size && std::ferror(file_))
+            read.error_number = errno != 0 ? errno : EIO;
+        return read;
+    }
+    int rewind() override
+    {
+        errno = 0;
+        std::clearerr(file_);
+        if (std::fseek(file_, 0, SEEK_SET) == 0)
+            return 0;
+        return errno != 0 ? errno : EIO;
+    }
+    bool held_steady() const override { return held_steady_; }
+    std::FILE* stream() override { return file_; }
+
+private:
+    std::FILE* file_;
+    bool held_steady_;
+};
+
 class system_file_system final : public file_system {
 public:
     constexpr system_file_system() = default;
@@ -60,6 +97,22 @@ public:
         std::setvbuf(file, nullptr, _IONBF, 0);  // the stream's own buffers are the only ones
         try {
             return std::make_unique<system_file>(file);
+        } catch (const std::bad_alloc&) {
+            std::fclose(file);
+            throw;
+        }
+    }
+    std::unique_ptr<read_back_file> open_report(const std::string& path, int& error) const override
+    {
+        errno = 0;
+        bool held_steady = false;
+        std::FILE* file = open_for_reading(path, held_steady);
+        if (!file) {
+            error = errno != 0 ? errno : EIO;
+            return nullptr;
+        }
+        try {
+            return std::make_unique<system_read_back_file>(file, held_steady);
         } catch (const std::bad_alloc&) {
             std::fclose(file);
             throw;

@@ -1,0 +1,172 @@
+// Every way reading the report back can fail, anywhere in it, made by a file system whose
+// reads fail where they are told to: the run must end saying it cannot read "mat.result"
+// back, with the system's reason, show nothing of it, and the next run must work. A front
+// end that checks the report whole before it shows any of it (as the console does) reads
+// it twice: the failure is tried in each of the two passes.
+
+#include "test_support.hpp"
+
+#include <cerrno>
+#include <memory>
+#include <string>
+
+namespace torvane::testing {
+namespace {
+
+// Reads that reach byte `fail_at` give the bytes before it and fail with `error`, in the
+// pass through the file that `pass` names (1 or 2; 0: in every pass).
+struct fault {
+    int error;
+    std::uint64_t fail_at;
+    int pass;
+};
+
+class failing_read final : public read_back_file {
+public:
+    failing_read(std::unique_ptr<read_back_file> real, const fault& rule) : real_(std::move(real)), rule_(rule) {}
+
+    piece_read read_at(char* into, std::size_t size, std::uint64_t offset) override
+    {
+        if (!fails_past(offset, size))
+            return real_->read_at(into, size, offset);
+        piece_read read = real_->read_at(into, static_cast<std::size_t>(rule_.fail_at - offset), offset);
+        read.error_number = rule_.error;
+        return read;
+    }
+    piece_read read_next(char* into, std::size_t size) override
+    {
+        piece_read read;
+        if (fails_past(position_, size)) {
+            read = real_->read_next(into, static_cast<std::size_t>(rule_.fail_at - position_));
+            read.error_number = rule_.error;
+        } else {
+            read = real_->read_next(into, size);
+        }
+        position_ += read.bytes;
+        return read;
+    }
+    int rewind() override
+    {
+        ++pass_;
+        position_ = 0;
+        return real_->rewind();
+    }
+    bool held_steady() const override { return real_->held_steady(); }
+    std::FILE* stream() override { return nullptr; }  // every byte goes through the reads above
+
+private:
+    // Whether a read of `size` bytes from `offset` reaches the failing byte in this pass
+    // (a read that begins past it is not made: the reader stops at the first failure).
+    bool fails_past(std::uint64_t offset, std::size_t size) const
+    {
+        return (rule_.pass == 0 || rule_.pass == pass_) && offset <= rule_.fail_at && offset + size > rule_.fail_at;
+    }
+
+    std::unique_ptr<read_back_file> real_;
+    const fault& rule_;
+    int pass_ = 1;
+    std::uint64_t position_ = 0;
+};
+
+// The system's files, but the report's reads fail by `rule`.
+class failing_reads final : public file_system {
+public:
+    explicit failing_reads(fault rule) : rule_(rule) {}
+    std::unique_ptr<written_file> create(const std::string& path, int& error) const override
+    {
+        return system_files().create(path, error);
+    }
+    std::unique_ptr<read_back_file> open_report(const std::string& path, int& error) const override
+    {
+        std::unique_ptr<read_back_file> real = system_files().open_report(path, error);
+        return real ? std::make_unique<failing_read>(std::move(real), rule_) : nullptr;
+    }
+
+private:
+    fault rule_;
+};
+
+// A dialog that, like the console, checks the report whole before it shows any of it.
+class checking_dialog final : public front_end {
+public:
+    checking_dialog(std::string dimension, std::string data) : typed_(std::move(dimension), std::move(data)) {}
+    std::string dimension_text() override { return typed_.dimension; }
+    std::string data_text() override { return typed_.data; }
+    void set_result_text(report_source& report) override
+    {
+        if (report.verify())
+            typed_.set_result_text(report);
+    }
+    const std::string& result() const { return typed_.result; }
+
+private:
+    scripted_dialog typed_;
+};
+
+constexpr std::uint64_t mebibyte = std::uint64_t{1} << 20;
+constexpr std::uint64_t last_byte = 0;  // the report's size less one, found by a run
+
+struct fault_case {
+    const char* name;
+    fault made;
+    bool checked_first;
+};
+
+// The report of order 60 takes about 5 MiB, read in pieces of 1 MiB (two at a time where
+// the platform reads at offsets, in turn on Windows).
+const fault_case fault_cases[] = {
+    {"in_the_first_bytes", {EIO, 1000, 0}, false},
+    {"at_a_pieces_edge", {EIO, mebibyte, 0}, false},
+    {"in_the_second_of_two_pieces", {EIO, 3 * mebibyte / 2, 0}, false},
+    {"in_the_last_byte", {EIO, last_byte, 0}, false},
+    {"while_checked", {EIO, 3 * mebibyte / 2, 1}, true},
+    {"in_the_last_byte_while_checked", {ENXIO, last_byte, 1}, true},
+    {"while_shown_after_the_check", {EIO, 5 * mebibyte / 2, 2}, true},
+    {"in_the_first_bytes_shown_after_the_check", {EIO, 10, 2}, true},
+};
+
+void PrintTo(const fault_case& c, std::ostream* out) { *out << c.name; }
+
+class read_fault : public in_scratch_directory, public ::testing::WithParamInterface<fault_case> {};
+
+TEST_P(read_fault, names_the_report_and_its_reason_shows_nothing_and_the_next_run_works)
+{
+    const std::string dimension = "60", data = "1 2 3 4 5 6 7";
+    fault made = GetParam().made;
+    if (made.fail_at == last_byte) {
+        scripted_dialog whole(dimension, data);
+        ASSERT_EQ(compute_run(whole).outcome, run_outcome::completed);
+        made.fail_at = whole.result.size() - 1;  // as read back, in text mode
+        ASSERT_GT(made.fail_at, 4 * mebibyte) << "the report must span several pieces";
+    }
+    const failing_reads files(made);
+    run_options options;
+    options.files = &files;
+    std::string shown;
+    run_status status;
+    if (GetParam().checked_first) {
+        checking_dialog dialog(dimension, data);
+        status = compute_run(dialog, options);
+        shown = dialog.result();
+    } else {
+        scripted_dialog dialog(dimension, data);
+        status = compute_run(dialog, options);
+        shown = dialog.result;
+    }
+
+    EXPECT_EQ(status.outcome, run_outcome::failed);
+    EXPECT_EQ(status.failure, run_failure::file_not_readable);
+    EXPECT_EQ(status.file, "mat.result");
+    EXPECT_EQ(status.error_number, made.error);
+    EXPECT_EQ(shown, "(untouched)");
+
+    scripted_dialog next(dimension, data);
+    EXPECT_EQ(compute_run(next).outcome, run_outcome::completed);
+    EXPECT_EQ(next.times_set, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(faults, read_fault, ::testing::ValuesIn(fault_cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace torvane::testing
