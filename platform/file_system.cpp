@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace torvane {
 namespace {
@@ -111,6 +113,30 @@ public:
             error = errno != 0 ? errno : EIO;
             return nullptr;
         }
+        return read_back(file, held_steady);
+    }
+    std::unique_ptr<read_back_file> open_data(const std::string& path, int& error) const override
+    {
+        // Made a link to a device, it would read back as nothing (/dev/null) or without end
+        // (/dev/zero), and a named pipe with no writer would block the opening.
+        std::error_code kind_unknown;
+        const auto kind = std::filesystem::status(path, kind_unknown).type();
+        if (kind != std::filesystem::file_type::regular) {
+            error = kind_unknown ? kind_unknown.value() : kind == std::filesystem::file_type::directory ? EISDIR : ESPIPE;
+            return nullptr;
+        }
+        errno = 0;
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file) {
+            error = errno != 0 ? errno : EIO;
+            return nullptr;
+        }
+        return read_back(file, false);
+    }
+
+private:
+    static std::unique_ptr<read_back_file> read_back(std::FILE* file, bool held_steady)
+    {
         try {
             return std::make_unique<system_read_back_file>(file, held_steady);
         } catch (const std::bad_alloc&) {

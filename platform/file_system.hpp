@@ -57,6 +57,9 @@ public:
     // Opens the report to read it back, in the platform's text mode; null with `error` set
     // when it cannot be opened. Only a regular file is opened (ESPIPE, EISDIR otherwise).
     virtual std::unique_ptr<read_back_file> open_report(const std::string& path, int& error) const = 0;
+    // Opens "mat.data" to read it back as bytes, without the text mode (the run undoes the
+    // text mode's CR LF itself: the data may hold any byte); a regular file only (ESPIPE).
+    virtual std::unique_ptr<read_back_file> open_data(const std::string& path, int& error) const = 0;
 
 protected:
     // Never deleted through this interface: the system's is a constant, a test's its own.

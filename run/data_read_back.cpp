@@ -10,10 +10,6 @@
 namespace torvane {
 namespace {
 
-struct file_closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // The checksum of the bytes as the run wrote them. On Windows the file was written in text
 // mode, each LF written lying on disk as CR LF: each CR LF read counts as the LF written.
 std::uint64_t sum_as_written(const std::string& on_disk, const hash_key& key, std::uint64_t& length)
@@ -44,20 +40,29 @@ std::uint64_t sum_as_written(const std::string& on_disk, const hash_key& key, st
 
 } // namespace
 
-bool read_back_data(const char* path, written_report expected, std::string& text)
+bool read_back_data(const file_system& files, const char* path, written_report expected, std::string& text,
+                    int& error)
 {
     text.clear();
-    std::unique_ptr<std::FILE, file_closer> file(std::fopen(path, "rb"));
+    error = 0;
+    const std::unique_ptr<read_back_file> file = files.open_data(path, error);
     if (!file)
         return false;
     // No more than was written, and one byte to tell a file that grew: a file swapped for
     // an endless one is not read for ever.
     const std::uint64_t most = expected.bytes * 2 + 1;  // CR LF on disk for each LF written
     char chunk[1 << 16];
-    std::size_t got;
-    while (text.size() <= most && (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-        text.append(chunk, got);
-    if (std::ferror(file.get()) || text.size() > most)
+    while (text.size() <= most) {
+        const piece_read read = file->read_next(chunk, sizeof chunk);
+        text.append(chunk, read.bytes);
+        if (read.error_number != 0) {
+            error = read.error_number;
+            return false;
+        }
+        if (read.bytes == 0)
+            break;
+    }
+    if (text.size() > most)
         return false;
     std::uint64_t length = 0;
     const std::uint64_t checksum = sum_as_written(text, expected.key, length);

@@ -1,6 +1,6 @@
-// Every way reading the report back can fail, anywhere in it, made by a file system whose
-// reads fail where they are told to: the run must end saying it cannot read "mat.result"
-// back, with the system's reason, show nothing of it, and the next run must work. A front
+// Every way reading the two files back can fail, anywhere in them, made by a file system
+// whose reads fail where they are told to: the run must end saying which file it cannot
+// read back, with the system's reason, show nothing, and the next run must work. A front
 // end that checks the report whole before it shows any of it (as the console does) reads
 // it twice: the failure is tried in each of the two passes.
 
@@ -13,12 +13,14 @@
 namespace torvane::testing {
 namespace {
 
-// Reads that reach byte `fail_at` give the bytes before it and fail with `error`, in the
-// pass through the file that `pass` names (1 or 2; 0: in every pass).
+// Reads of `file` that reach byte `fail_at` give the bytes before it and fail with `error`,
+// in the pass through the file that `pass` names (1 or 2; 0: in every pass). (That a file
+// cannot be opened is tried for real in file_faults_test.cpp.)
 struct fault {
+    std::string file;
     int error;
     std::uint64_t fail_at;
-    int pass;
+    int pass = 0;
 };
 
 class failing_read final : public read_back_file {
@@ -68,21 +70,31 @@ private:
     std::uint64_t position_ = 0;
 };
 
-// The system's files, but the report's reads fail by `rule`.
+// The system's files, but the reads of the file `rule` names fail by it.
 class failing_reads final : public file_system {
 public:
-    explicit failing_reads(fault rule) : rule_(rule) {}
+    explicit failing_reads(fault rule) : rule_(std::move(rule)) {}
     std::unique_ptr<written_file> create(const std::string& path, int& error) const override
     {
         return system_files().create(path, error);
     }
     std::unique_ptr<read_back_file> open_report(const std::string& path, int& error) const override
     {
-        std::unique_ptr<read_back_file> real = system_files().open_report(path, error);
-        return real ? std::make_unique<failing_read>(std::move(real), rule_) : nullptr;
+        return failing(path, system_files().open_report(path, error));
+    }
+    std::unique_ptr<read_back_file> open_data(const std::string& path, int& error) const override
+    {
+        return failing(path, system_files().open_data(path, error));
     }
 
 private:
+    std::unique_ptr<read_back_file> failing(const std::string& path, std::unique_ptr<read_back_file> real) const
+    {
+        if (!real || path != rule_.file)
+            return real;
+        return std::make_unique<failing_read>(std::move(real), rule_);
+    }
+
     fault rule_;
 };
 
@@ -115,14 +127,15 @@ struct fault_case {
 // The report of order 60 takes about 5 MiB, read in pieces of 1 MiB (two at a time where
 // the platform reads at offsets, in turn on Windows).
 const fault_case fault_cases[] = {
-    {"in_the_first_bytes", {EIO, 1000, 0}, false},
-    {"at_a_pieces_edge", {EIO, mebibyte, 0}, false},
-    {"in_the_second_of_two_pieces", {EIO, 3 * mebibyte / 2, 0}, false},
-    {"in_the_last_byte", {EIO, last_byte, 0}, false},
-    {"while_checked", {EIO, 3 * mebibyte / 2, 1}, true},
-    {"in_the_last_byte_while_checked", {ENXIO, last_byte, 1}, true},
-    {"while_shown_after_the_check", {EIO, 5 * mebibyte / 2, 2}, true},
-    {"in_the_first_bytes_shown_after_the_check", {EIO, 10, 2}, true},
+    {"report_in_its_first_bytes", {"mat.result", EIO, 1000}, false},
+    {"report_at_a_pieces_edge", {"mat.result", EIO, mebibyte}, false},
+    {"report_in_the_second_of_two_pieces", {"mat.result", EIO, 3 * mebibyte / 2}, false},
+    {"report_in_its_last_byte", {"mat.result", EIO, last_byte}, false},
+    {"report_while_checked", {"mat.result", EIO, 3 * mebibyte / 2, 1}, true},
+    {"report_in_its_last_byte_while_checked", {"mat.result", ENXIO, last_byte, 1}, true},
+    {"report_while_shown_after_the_check", {"mat.result", EIO, 5 * mebibyte / 2, 2}, true},
+    {"report_in_its_first_bytes_shown_after_the_check", {"mat.result", EIO, 10, 2}, true},
+    {"data_in_its_text", {"mat.data", EIO, 5}, true},
 };
 
 void PrintTo(const fault_case& c, std::ostream* out) { *out << c.name; }
@@ -156,7 +169,7 @@ TEST_P(read_fault, names_the_report_and_its_reason_shows_nothing_and_the_next_ru
 
     EXPECT_EQ(status.outcome, run_outcome::failed);
     EXPECT_EQ(status.failure, run_failure::file_not_readable);
-    EXPECT_EQ(status.file, "mat.result");
+    EXPECT_EQ(status.file, made.file);
     EXPECT_EQ(status.error_number, made.error);
     EXPECT_EQ(shown, "(untouched)");
 

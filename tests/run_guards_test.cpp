@@ -135,7 +135,8 @@ TEST_F(run_guards, data_file_read_back_is_the_text_written_or_nothing)
         if (!c.bytes.empty())
             write_file("mat.data", c.bytes);
         std::string read;
-        EXPECT_EQ(read_back_data("mat.data", expected, read), c.same) << c.name;
+        int error = 0;
+        EXPECT_EQ(read_back_data(system_files(), "mat.data", expected, read, error), c.same) << c.name;
         if (c.same)
             EXPECT_EQ(read, on_disk);
     }

@@ -80,6 +80,10 @@ public:
     {
         return system_files().open_report(path, error);
     }
+    std::unique_ptr<read_back_file> open_data(const std::string& path, int& error) const override
+    {
+        return system_files().open_data(path, error);
+    }
 
 private:
     fault rule_;
