@@ -56,6 +56,7 @@ public:
     system_read_back_file(const system_read_back_file&) = delete;
     system_read_back_file& operator=(const system_read_back_file&) = delete;
 
+    bool reads_at_offsets() const override { return torvane::reads_at_offsets; }
     piece_read read_at(char* into, std::size_t size, std::uint64_t offset) override
     {
         return torvane::read_at(file_, into, size, offset);

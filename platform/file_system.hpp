@@ -33,8 +33,10 @@ public:
 class read_back_file {
 public:
     virtual ~read_back_file() = default;
+    // Whether read_at works: where it does not (Windows), the file is read in turn.
+    virtual bool reads_at_offsets() const = 0;
     // `size` bytes from `offset` on, or fewer where the file ends; two threads may read at
-    // once. Where reads_at_offsets is false, nothing is read and the error is ENOSYS.
+    // once. Where reads_at_offsets() is false, nothing is read and the error is ENOSYS.
     virtual piece_read read_at(char* into, std::size_t size, std::uint64_t offset) = 0;
     // The next bytes in turn, from where the last of these reads (or rewind) left off;
     // fewer than `size` only where the file ends or the read failed.

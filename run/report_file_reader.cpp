@@ -46,7 +46,7 @@ bool report_file_reader::pass(const sink* consume)
     error_number_ = 0;
     if (!open_or_rewind())
         return false;
-    if constexpr (reads_at_offsets) {
+    if (file_->reads_at_offsets()) {
         std::unique_ptr<char[]> pieces[2] = {std::unique_ptr<char[]>(new (std::nothrow) char[piece_size]),
                                              std::unique_ptr<char[]>(new (std::nothrow) char[piece_size])};
         if (pieces[0] && pieces[1])

@@ -2,7 +2,8 @@
 // whose reads fail where they are told to: the run must end saying which file it cannot
 // read back, with the system's reason, show nothing, and the next run must work. A front
 // end that checks the report whole before it shows any of it (as the console does) reads
-// it twice: the failure is tried in each of the two passes.
+// it twice: the failure is tried in each of the two passes. The report is read at
+// offsets, two pieces at once, and, as on Windows, in turn.
 
 #include "test_support.hpp"
 
@@ -21,12 +22,14 @@ struct fault {
     int error;
     std::uint64_t fail_at;
     int pass = 0;
+    bool in_turn = false;  // read as Windows reads it, without read_at
 };
 
 class failing_read final : public read_back_file {
 public:
     failing_read(std::unique_ptr<read_back_file> real, const fault& rule) : real_(std::move(real)), rule_(rule) {}
 
+    bool reads_at_offsets() const override { return !rule_.in_turn && real_->reads_at_offsets(); }
     piece_read read_at(char* into, std::size_t size, std::uint64_t offset) override
     {
         if (!fails_past(offset, size))
@@ -125,7 +128,7 @@ struct fault_case {
 };
 
 // The report of order 60 takes about 5 MiB, read in pieces of 1 MiB (two at a time where
-// the platform reads at offsets, in turn on Windows).
+// the platform reads at offsets; in turn on Windows, and in the rows read in turn).
 const fault_case fault_cases[] = {
     {"report_in_its_first_bytes", {"mat.result", EIO, 1000}, false},
     {"report_at_a_pieces_edge", {"mat.result", EIO, mebibyte}, false},
@@ -135,6 +138,9 @@ const fault_case fault_cases[] = {
     {"report_in_its_last_byte_while_checked", {"mat.result", ENXIO, last_byte, 1}, true},
     {"report_while_shown_after_the_check", {"mat.result", EIO, 5 * mebibyte / 2, 2}, true},
     {"report_in_its_first_bytes_shown_after_the_check", {"mat.result", EIO, 10, 2}, true},
+    {"report_read_in_turn", {"mat.result", EIO, 5 * mebibyte / 2, 0, true}, false},
+    {"report_read_in_turn_in_its_last_byte_while_checked", {"mat.result", EIO, last_byte, 1, true}, true},
+    {"report_read_in_turn_while_shown_after_the_check", {"mat.result", EIO, mebibyte, 2, true}, true},
     {"data_in_its_text", {"mat.data", EIO, 5}, true},
 };
 
