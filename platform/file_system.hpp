@@ -28,8 +28,8 @@ public:
     virtual int close() = 0;
 };
 
-// "mat.result" opened to be read back (report_file_open.hpp says how). Each read returns
-// the bytes it gave and the errno of a failure, and never throws.
+// One of the run's files opened to be read back ("mat.result" as report_file_open.hpp
+// says). Each read returns the bytes it gave and the errno of a failure, and never throws.
 class read_back_file {
 public:
     virtual ~read_back_file() = default;
