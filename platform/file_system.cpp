@@ -13,6 +13,21 @@
 namespace torvane {
 namespace {
 
+// The errno of a call that failed, or EIO where it left none.
+int failure_errno() { return errno != 0 ? errno : EIO; }
+
+// `file` owned by a new T, or closed when there is no memory for one.
+template <class T, class... Arguments>
+std::unique_ptr<T> owning(std::FILE* file, Arguments... arguments)
+{
+    try {
+        return std::make_unique<T>(file, arguments...);
+    } catch (const std::bad_alloc&) {
+        std::fclose(file);
+        throw;
+    }
+}
+
 class system_file final : public written_file {
 public:
     explicit system_file(std::FILE* file) : file_(file) {}
@@ -29,7 +44,7 @@ public:
         errno = 0;
         if (std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size())
             return 0;
-        return errno != 0 ? errno : EIO;
+        return failure_errno();
     }
     int write_pieces(const std::vector<std::string_view>& pieces) override
     {
@@ -42,7 +57,7 @@ public:
         errno = 0;
         if (std::fclose(file) == 0)
             return 0;
-        return errno != 0 ? errno : EIO;
+        return failure_errno();
     }
 
 private:
@@ -67,7 +82,7 @@ public:
         piece_read read;
         read.bytes = std::fread(into, 1, size, file_);
         if (read.bytes < size && std::ferror(file_))
-            read.error_number = errno != 0 ? errno : EIO;
+            read.error_number = failure_errno();
         return read;
     }
     int rewind() override
@@ -76,7 +91,7 @@ public:
         std::clearerr(file_);
         if (std::fseek(file_, 0, SEEK_SET) == 0)
             return 0;
-        return errno != 0 ? errno : EIO;
+        return failure_errno();
     }
     bool held_steady() const override { return held_steady_; }
     std::FILE* stream() override { return file_; }
@@ -94,16 +109,11 @@ public:
         errno = 0;
         std::FILE* file = open_for_writing(path);
         if (!file) {
-            error = errno != 0 ? errno : EIO;
+            error = failure_errno();
             return nullptr;
         }
         std::setvbuf(file, nullptr, _IONBF, 0);  // the stream's own buffers are the only ones
-        try {
-            return std::make_unique<system_file>(file);
-        } catch (const std::bad_alloc&) {
-            std::fclose(file);
-            throw;
-        }
+        return owning<system_file>(file);
     }
     std::unique_ptr<read_back_file> open_report(const std::string& path, int& error) const override
     {
@@ -111,10 +121,10 @@ public:
         bool held_steady = false;
         std::FILE* file = open_for_reading(path, held_steady);
         if (!file) {
-            error = errno != 0 ? errno : EIO;
+            error = failure_errno();
             return nullptr;
         }
-        return read_back(file, held_steady);
+        return owning<system_read_back_file>(file, held_steady);
     }
     std::unique_ptr<read_back_file> open_data(const std::string& path, int& error) const override
     {
@@ -129,21 +139,10 @@ public:
         errno = 0;
         std::FILE* file = std::fopen(path.c_str(), "rb");
         if (!file) {
-            error = errno != 0 ? errno : EIO;
+            error = failure_errno();
             return nullptr;
         }
-        return read_back(file, false);
-    }
-
-private:
-    static std::unique_ptr<read_back_file> read_back(std::FILE* file, bool held_steady)
-    {
-        try {
-            return std::make_unique<system_read_back_file>(file, held_steady);
-        } catch (const std::bad_alloc&) {
-            std::fclose(file);
-            throw;
-        }
+        return owning<system_read_back_file>(file, false);
     }
 };
 

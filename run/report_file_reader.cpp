@@ -36,7 +36,6 @@ bool report_file_reader::open_or_rewind()
         return error_number_ == 0;
     }
     file_ = files_.open_report(path_, error_number_);
-    held_steady_ = file_ && file_->held_steady();
     return file_ != nullptr;
 }
 
@@ -186,7 +185,7 @@ report_source::sending report_file_reader::send_to(std::FILE* out)
 {
     // Only the checked text may go out: right after a verify() that passed, of a file no
     // one could have written to since.
-    if (!file_ || !complete_ || !held_steady_ || !file_->stream())
+    if (!file_ || !complete_ || !file_->held_steady() || !file_->stream())
         return sending::not_possible;
     if (std::fflush(out) != 0)
         return sending::failed;

@@ -60,7 +60,6 @@ private:
     std::unique_ptr<read_back_file> file_;
     int error_number_ = 0;
     bool complete_ = false;
-    bool held_steady_ = false;  // a read lease keeps writers off the open file
     bool checked_ = false;      // a verify() found the whole report as written
     bool changed_while_shown_ = false;
 };
