@@ -74,7 +74,7 @@ void fifo(const char* name)
     set_mode(name, read_write);
 }
 
-struct fault_case {
+struct file_fault_case {
     const char* name;
     bool in_child;                     // without root's power over permissions, killed should it hang
     std::function<void()> make_fault;  // in the scratch directory, before the run
@@ -107,7 +107,7 @@ void file_size_limit()
 auto symlink_to(const char* target, const char* name) { return [=] { fs::create_symlink(target, name); }; }
 auto directory_as(const char* name) { return [=] { fs::create_directory(name); }; }
 
-const fault_case fault_cases[] = {
+const file_fault_case file_fault_cases[] = {
     {"directory_read_only_and_empty", true, [] { set_mode(".", directory_read_only); }, nullptr, file_not_writable,
      "mat.data", "Permission denied", 0},
     {"directory_read_only_with_read_only_files", true, [] { read_only_directory_with_files(read_only); }, nullptr,
@@ -159,9 +159,9 @@ const fault_case fault_cases[] = {
      "it is not a regular file but a named pipe or a device", 2},
 };
 
-void PrintTo(const fault_case& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const file_fault_case& c, std::ostream* out) { *out << c.name; }
 
-class file_fault : public in_scratch_directory, public ::testing::WithParamInterface<fault_case> {
+class file_fault : public in_scratch_directory, public ::testing::WithParamInterface<file_fault_case> {
 protected:
     // Back to a directory in which a run can work: writable, and without the two files.
     void heal()
@@ -174,7 +174,7 @@ protected:
 };
 
 // What of the row's expectations a run did not meet, one line each; empty when it met all.
-std::string unmet(const fault_case& c, const run_status& status, const std::string& shown)
+std::string unmet(const file_fault_case& c, const run_status& status, const std::string& shown)
 {
     std::ostringstream out;
     if (status.failure != c.failure || status.order != c.order)
@@ -193,7 +193,7 @@ std::string unmet(const fault_case& c, const run_status& status, const std::stri
 }
 
 // Nothing of a report the run could not finish writing is left in "mat.result".
-std::string report_left_unfinished(const fault_case& c)
+std::string report_left_unfinished(const file_fault_case& c)
 {
     if (c.failure == run_failure::file_not_writable && fs::is_regular_file("mat.result") &&
         read_file("mat.result").find("\r\n") != std::string::npos)
@@ -204,7 +204,7 @@ std::string report_left_unfinished(const fault_case& c)
 // In a child process: makes the fault, gives up root and runs; what it found unmet goes
 // to standard error, and the exit status says whether there was any (3: root could not
 // be given up, so permissions would not bind).
-[[noreturn]] void run_in_child(const fault_case& c)
+[[noreturn]] void run_in_child(const file_fault_case& c)
 {
     alarm(60);
     if (c.make_fault)
@@ -233,7 +233,7 @@ bool finished_or_could_not_give_up_root(int status)
 // "threadsafe" death-test style): it gives up root before anything else runs in it.
 TEST_P(file_fault, gives_its_message_shows_nothing_and_the_next_run_works)
 {
-    const fault_case& c = GetParam();
+    const file_fault_case& c = GetParam();
     example();  // read here: the child that gave up root may not read the source tree
     run_status status;
     if (!c.in_child) {
@@ -254,7 +254,7 @@ TEST_P(file_fault, gives_its_message_shows_nothing_and_the_next_run_works)
     EXPECT_EQ(read_file("mat.data"), "2\n" + example().data);
 }
 
-INSTANTIATE_TEST_SUITE_P(faults, file_fault, ::testing::ValuesIn(fault_cases),
+INSTANTIATE_TEST_SUITE_P(faults, file_fault, ::testing::ValuesIn(file_fault_cases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The system's own failure of a write behind the run (here at a file-size limit, as a full

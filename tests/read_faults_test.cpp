@@ -17,7 +17,7 @@ namespace {
 // Reads of `file` that reach byte `fail_at` give the bytes before it and fail with `error`,
 // in the pass through the file that `pass` names (1 or 2; 0: in every pass). (That a file
 // cannot be opened is tried for real in file_faults_test.cpp.)
-struct fault {
+struct read_rule {
     std::string file;
     int error;
     std::uint64_t fail_at;
@@ -27,7 +27,7 @@ struct fault {
 
 class failing_read final : public read_back_file {
 public:
-    failing_read(std::unique_ptr<read_back_file> real, const fault& rule) : real_(std::move(real)), rule_(rule) {}
+    failing_read(std::unique_ptr<read_back_file> real, const read_rule& rule) : real_(std::move(real)), rule_(rule) {}
 
     bool reads_at_offsets() const override { return !rule_.in_turn && real_->reads_at_offsets(); }
     piece_read read_at(char* into, std::size_t size, std::uint64_t offset) override
@@ -68,7 +68,7 @@ private:
     }
 
     std::unique_ptr<read_back_file> real_;
-    const fault& rule_;
+    const read_rule& rule_;
     int pass_ = 1;
     std::uint64_t position_ = 0;
 };
@@ -76,7 +76,7 @@ private:
 // The system's files, but the reads of the file `rule` names fail by it.
 class failing_reads final : public file_system {
 public:
-    explicit failing_reads(fault rule) : rule_(std::move(rule)) {}
+    explicit failing_reads(read_rule rule) : rule_(std::move(rule)) {}
     std::unique_ptr<written_file> create(const std::string& path, int& error) const override
     {
         return system_files().create(path, error);
@@ -98,7 +98,7 @@ private:
         return std::make_unique<failing_read>(std::move(real), rule_);
     }
 
-    fault rule_;
+    read_rule rule_;
 };
 
 // A dialog that, like the console, checks the report whole before it shows any of it.
@@ -118,45 +118,45 @@ private:
     scripted_dialog typed_;
 };
 
-constexpr std::uint64_t mebibyte = std::uint64_t{1} << 20;
+constexpr std::uint64_t piece_mebibyte = std::uint64_t{1} << 20;
 constexpr std::uint64_t last_byte = 0;  // the report's size less one, found by a run
 
-struct fault_case {
+struct read_fault_case {
     const char* name;
-    fault made;
+    read_rule made;
     bool checked_first;
 };
 
 // The report of order 60 takes about 5 MiB, read in pieces of 1 MiB (two at a time where
 // the platform reads at offsets; in turn on Windows, and in the rows read in turn).
-const fault_case fault_cases[] = {
+const read_fault_case read_fault_cases[] = {
     {"report_in_its_first_bytes", {"mat.result", EIO, 1000}, false},
-    {"report_at_a_pieces_edge", {"mat.result", EIO, mebibyte}, false},
-    {"report_in_the_second_of_two_pieces", {"mat.result", EIO, 3 * mebibyte / 2}, false},
+    {"report_at_a_pieces_edge", {"mat.result", EIO, piece_mebibyte}, false},
+    {"report_in_the_second_of_two_pieces", {"mat.result", EIO, 3 * piece_mebibyte / 2}, false},
     {"report_in_its_last_byte", {"mat.result", EIO, last_byte}, false},
-    {"report_while_checked", {"mat.result", EIO, 3 * mebibyte / 2, 1}, true},
+    {"report_while_checked", {"mat.result", EIO, 3 * piece_mebibyte / 2, 1}, true},
     {"report_in_its_last_byte_while_checked", {"mat.result", ENXIO, last_byte, 1}, true},
-    {"report_while_shown_after_the_check", {"mat.result", EIO, 5 * mebibyte / 2, 2}, true},
+    {"report_while_shown_after_the_check", {"mat.result", EIO, 5 * piece_mebibyte / 2, 2}, true},
     {"report_in_its_first_bytes_shown_after_the_check", {"mat.result", EIO, 10, 2}, true},
-    {"report_read_in_turn", {"mat.result", EIO, 5 * mebibyte / 2, 0, true}, false},
+    {"report_read_in_turn", {"mat.result", EIO, 5 * piece_mebibyte / 2, 0, true}, false},
     {"report_read_in_turn_in_its_last_byte_while_checked", {"mat.result", EIO, last_byte, 1, true}, true},
-    {"report_read_in_turn_while_shown_after_the_check", {"mat.result", EIO, mebibyte, 2, true}, true},
+    {"report_read_in_turn_while_shown_after_the_check", {"mat.result", EIO, piece_mebibyte, 2, true}, true},
     {"data_in_its_text", {"mat.data", EIO, 5}, true},
 };
 
-void PrintTo(const fault_case& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const read_fault_case& c, std::ostream* out) { *out << c.name; }
 
-class read_fault : public in_scratch_directory, public ::testing::WithParamInterface<fault_case> {};
+class read_fault : public in_scratch_directory, public ::testing::WithParamInterface<read_fault_case> {};
 
 TEST_P(read_fault, names_the_report_and_its_reason_shows_nothing_and_the_next_run_works)
 {
     const std::string dimension = "60", data = "1 2 3 4 5 6 7";
-    fault made = GetParam().made;
+    read_rule made = GetParam().made;
     if (made.fail_at == last_byte) {
         scripted_dialog whole(dimension, data);
         ASSERT_EQ(compute_run(whole).outcome, run_outcome::completed);
         made.fail_at = whole.result.size() - 1;  // as read back, in text mode
-        ASSERT_GT(made.fail_at, 4 * mebibyte) << "the report must span several pieces";
+        ASSERT_GT(made.fail_at, 4 * piece_mebibyte) << "the report must span several pieces";
     }
     const failing_reads files(made);
     run_options options;
@@ -184,7 +184,7 @@ TEST_P(read_fault, names_the_report_and_its_reason_shows_nothing_and_the_next_ru
     EXPECT_EQ(next.times_set, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(faults, read_fault, ::testing::ValuesIn(fault_cases),
+INSTANTIATE_TEST_SUITE_P(faults, read_fault, ::testing::ValuesIn(read_fault_cases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -10,7 +10,7 @@
 namespace torvane::testing {
 namespace {
 
-using cause = extraction_stop::cause;
+using stop_cause = extraction_stop::cause;
 
 struct reading_case {
     const char* name;
@@ -18,23 +18,23 @@ struct reading_case {
     bool order_read;
     std::int32_t order;
     std::uint64_t entries_read;
-    cause why;
+    stop_cause why;
     text_place where;  // line feeds before the place in "mat.data", and bytes after the last
 };
 
 // The places are those of "mat.data", whatever line ends the texts hold: the console finds
 // them again in the texts, on Windows (which writes CR LF for each LF) as here.
 const reading_case reading_cases[] = {
-    {"all_read", "2", "1 2\r\n3 4 5", true, 2, 4, cause::none, {}},
-    {"comma_on_the_third_line", "2", "1 2\r\n3, 4", true, 2, 3, cause::not_a_number, {2, 1}},
-    {"letters_in_the_dimension_text", "3x3", "1", true, 3, 0, cause::not_a_number, {0, 1}},
-    {"too_few_entries", "2", "1 2 3 ", true, 2, 3, cause::end_of_text, {1, 6}},
-    {"entry_too_large", "2", "1 1e39", true, 2, 1, cause::out_of_range, {1, 2}},
-    {"order_too_large", "99999999999", "1", false, 0, 0, cause::out_of_range, {0, 0}},
-    {"order_not_positive", "-3", "1", true, -3, 0, cause::none, {}},
-    {"empty_data_text", "2", "", false, 0, 0, cause::not_open, {}},
-    {"empty_dimension_text", "", "2 1", false, 0, 0, cause::end_of_text, {0, 0}},
-    {"order_in_the_data_text", " ", "x", false, 0, 0, cause::not_a_number, {1, 0}},
+    {"all_read", "2", "1 2\r\n3 4 5", true, 2, 4, stop_cause::none, {}},
+    {"comma_on_the_third_line", "2", "1 2\r\n3, 4", true, 2, 3, stop_cause::not_a_number, {2, 1}},
+    {"letters_in_the_dimension_text", "3x3", "1", true, 3, 0, stop_cause::not_a_number, {0, 1}},
+    {"too_few_entries", "2", "1 2 3 ", true, 2, 3, stop_cause::end_of_text, {1, 6}},
+    {"entry_too_large", "2", "1 1e39", true, 2, 1, stop_cause::out_of_range, {1, 2}},
+    {"order_too_large", "99999999999", "1", false, 0, 0, stop_cause::out_of_range, {0, 0}},
+    {"order_not_positive", "-3", "1", true, -3, 0, stop_cause::none, {}},
+    {"empty_data_text", "2", "", false, 0, 0, stop_cause::not_open, {}},
+    {"empty_dimension_text", "", "2 1", false, 0, 0, stop_cause::end_of_text, {0, 0}},
+    {"order_in_the_data_text", " ", "x", false, 0, 0, stop_cause::not_a_number, {1, 0}},
 };
 
 class run_reading_limit : public in_scratch_directory {};
@@ -50,7 +50,7 @@ TEST_P(run_reading, records_the_order_the_entries_and_where_reading_stopped)
     EXPECT_EQ(reading.entries.read, c.entries_read);
     const extraction_stop& stop = c.order_read && c.order > 0 ? reading.entries.stop : reading.order.stop;
     EXPECT_EQ(stop.why, c.why);
-    if (c.why != cause::none && c.why != cause::not_open)
+    if (c.why != stop_cause::none && c.why != stop_cause::not_open)
         EXPECT_EQ(std::pair(stop.where.line, stop.where.byte), std::pair(c.where.line, c.where.byte));
 }
 

@@ -1,6 +1,7 @@
 // Torvane.exe as a person meets it beyond typing and pressing: texts pasted or set by other
 // programs, clicks made while a run holds the window, files that cannot be written.
 
+#include "exe_under_test.hpp"
 #include "test_support.hpp"
 
 #include <cstdlib>
@@ -9,12 +10,6 @@
 
 namespace torvane::testing {
 namespace {
-
-std::string exe_under_test()
-{
-    const char* other = std::getenv("TORVANE_EXE_UNDER_TEST");
-    return other && *other ? other : TORVANE_EXE;
-}
 
 class torvane_exe_in_use : public ::testing::Test {
 protected:

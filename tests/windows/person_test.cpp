@@ -6,6 +6,7 @@
 #include "order_limits.hpp"
 #include "run_messages.hpp"
 #include "system_limits.hpp"
+#include "exe_under_test.hpp"
 #include "test_support.hpp"
 
 #include <cstdlib>
@@ -16,14 +17,6 @@
 
 namespace torvane::testing {
 namespace {
-
-// The built Torvane.exe, or the one TORVANE_EXE_UNDER_TEST names (scripts/test-zip: the
-// copy unpacked from the zip).
-std::string exe_under_test()
-{
-    const char* other = std::getenv("TORVANE_EXE_UNDER_TEST");
-    return other && *other ? other : TORVANE_EXE;
-}
 
 class torvane_exe : public ::testing::Test {
 protected:
