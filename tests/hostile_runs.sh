@@ -5,35 +5,38 @@
 # any run that waits longer than about a second gives (on a busy machine, several do).
 said_more_than_waiting() { grep -qv '^torvane: waiting for another run in this directory$' "$1"; }
 
-# Four runs at a time in one directory, 50 rounds: each that exits 0 printed its own report.
+# Four runs at a time in one directory, 50 rounds (10 sanitized): each that exits 0
+# printed its own report.
 case_concurrent_runs_each_show_their_own_report() {
   for k in 1 2 3 4; do
     matrix "$k" 1600 >"m$k"
     mkdir "alone$k" && (cd "alone$k" && "$T" --raw --dimension 40 --data-file "../m$k" >"../want$k")
   done
-  local wrong=0 refused=0
-  for _ in $(seq 50); do
+  local wrong=0 refused=0 rounds
+  rounds=$(race_rounds 50)
+  for _ in $(seq "$rounds"); do
     for k in 1 2 3 4; do timeout 120 "$T" --raw --dimension 40 --data-file "m$k" >"got$k" 2>"err$k" & done
     wait
     for k in 1 2 3 4; do
       if said_more_than_waiting "err$k"; then refused=$((refused + 1)); elif ! cmp -s "got$k" "want$k"; then wrong=$((wrong + 1)); fi
     done
   done
-  [ "$wrong" -eq 0 ] || fail "$wrong of 200 runs printed a report not their own"
-  [ "$refused" -eq 0 ] || fail "$refused of 200 runs were refused; they should have waited their turn"
+  [ "$wrong" -eq 0 ] || fail "$wrong of $((4 * rounds)) runs printed a report not their own"
+  [ "$refused" -eq 0 ] || fail "$refused of $((4 * rounds)) runs were refused; they should have waited their turn"
 }
 
 # Two directories whose mat.data (then whose mat.result) is one file through a link: runs
 # side by side in both wait for each other, and each prints its own report.
 case_runs_sharing_a_file_through_a_link_wait_for_each_other() {
-  local k name wrong=0 failed=0
+  local k name wrong=0 failed=0 rounds
+  rounds=$(race_rounds 30)
   for k in 1 2; do
     matrix "$k" 1600 >"m$k"
     mkdir "alone$k" && (cd "alone$k" && "$T" --raw --dimension 40 --data-file "../m$k" >"../want$k")
   done
   for name in mat.data mat.result; do
     rm -rf d1 d2 && mkdir d1 d2 && : >"d1/$name" && ln -s "../d1/$name" "d2/$name"
-    for _ in $(seq 30); do
+    for _ in $(seq "$rounds"); do
       for k in 1 2; do (cd "d$k" && exec "$T" --raw --dimension 40 --data-file "../m$k" >"../got$k" 2>"../err$k") & done
       wait
       for k in 1 2; do
@@ -41,8 +44,8 @@ case_runs_sharing_a_file_through_a_link_wait_for_each_other() {
       done
     done
   done
-  [ "$wrong" -eq 0 ] || fail "$wrong of 120 runs printed a report not their own"
-  [ "$failed" -eq 0 ] || fail "$failed of 120 runs failed instead of waiting: $(cat err1 err2)"
+  [ "$wrong" -eq 0 ] || fail "$wrong of $((4 * rounds)) runs printed a report not their own"
+  [ "$failed" -eq 0 ] || fail "$failed of $((4 * rounds)) runs failed instead of waiting: $(cat err1 err2)"
 }
 
 # Crossed: B's mat.data is A's mat.result through a link. B, started while A prints its

@@ -29,6 +29,10 @@ lacks() { echo "SKIPPED $case: $*"; lacking=$((lacking + 1)); }
 expect_status() { [ "$1" -eq "$2" ] || fail "exit status $1, expected $2; stderr: $(head -c 300 err 2>/dev/null)"; }
 expect_in() { grep -qF -- "$2" "$1" || fail "$1 lacks '$2': $(head -c 300 "$1")"; }
 expect_empty() { [ ! -s "$1" ] || fail "$1 is not empty ($(stat -c %s "$1") bytes)"; }
+# The rounds a race case makes: as many as asked, a fifth of them in a sanitized build,
+# whose runs take five times as long and whose checks of memory need no repetition (the
+# plain build tries the interleavings).
+race_rounds() { if [ -n "$sanitized" ]; then echo $(($1 / 5)); else echo "$1"; fi; }
 # random integer matrix entries: matrix SEED COUNT
 matrix() { awk -v s="$1" -v n="$2" 'BEGIN { srand(s); for (i = 0; i < n; i++) printf "%d ", int(rand() * 19) - 9 }'; }
 # Waits for an event: until COMMAND succeeds. The bound (two minutes) only keeps a broken
