@@ -4,7 +4,6 @@
 #include "exe_under_test.hpp"
 #include "test_support.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 

@@ -9,7 +9,6 @@
 #include "exe_under_test.hpp"
 #include "test_support.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
