@@ -18,8 +18,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# Debian 12 ships the 64-bit loader as plain "wine". Only the tests run what is built, so a
-# package build (tests off) needs no Wine.
+# Debian 12 ships the 64-bit loader as plain "wine". Only the tests run what is built, so
+# building the programs alone (scripts/package) needs no Wine.
 find_program(TORVANE_WINE wine)
 if(TORVANE_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${TORVANE_WINE})
