@@ -32,9 +32,14 @@ bool slots_formatted_with_avx2()
 void format_into_slots(const float* values, std::size_t count, char* slots)
 {
     std::size_t done = 0;
+#if defined(__wasm_simd128__)
+    for (; done + values_per_batch <= count; done += values_per_batch)
+        format_eight_into_slots_in_vectors(values + done, slots + done * slot_bytes);
+#else
     if (slots_formatted_with_avx2())
         for (; done + values_per_batch <= count; done += values_per_batch)
             format_eight_into_slots_avx2(values + done, slots + done * slot_bytes);
+#endif
     format_into_slots_one_by_one(values + done, count - done, slots + done * slot_bytes);
 }
 

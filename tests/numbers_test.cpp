@@ -26,6 +26,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace torvane::testing {
@@ -150,25 +151,35 @@ TEST_P(matches_to_chars, for_every_value_of_the_class)
     EXPECT_EQ(mismatches, 0);
 }
 
-// The eight-at-a-time formatter (AVX2, where the processor has it) must fill every slot as
-// format_value does, for values it takes and values it leaves to format_value alike.
+// Each eight-at-a-time formatter (in the compiler's vectors, as the page runs it, and with
+// AVX2, where the processor has it) must fill every slot as format_value does, for values
+// it takes and values it leaves to format_value alike.
 TEST_P(matches_to_chars, formatted_eight_at_a_time_too)
 {
     std::vector<float> values = GetParam().values();
     values.resize((values.size() + values_per_batch - 1) / values_per_batch * values_per_batch, 1.5f);
     for (const float zero : {0.0f, -0.0f})
         values.insert(values.end(), values_per_batch, zero);  // a zero is formatted eight at a time too
-    std::vector<char> batch(values.size() * slot_bytes), single(values.size() * slot_bytes);
-    int mismatches = 0;
-    format_into_slots(values.data(), values.size(), batch.data());
+    std::vector<char> single(values.size() * slot_bytes);
     format_into_slots_one_by_one(values.data(), values.size(), single.data());
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::string_view ours(&batch[i * slot_bytes], static_cast<unsigned char>(batch[i * slot_bytes + slot_bytes - 1]));
-        const std::string_view expected(&single[i * slot_bytes], static_cast<unsigned char>(single[i * slot_bytes + slot_bytes - 1]));
-        if (ours != expected && ++mismatches <= 10)
-            ADD_FAILURE() << "bits 0x" << std::hex << std::bit_cast<std::uint32_t>(values[i]) << ": \"" << ours << "\", format_value \"" << expected << '"';
+    std::vector<std::pair<const char*, void (*)(const float*, char*)>> formatters{
+        {"in vectors", format_eight_into_slots_in_vectors}};
+    if (slots_formatted_with_avx2())
+        formatters.emplace_back("with AVX2", format_eight_into_slots_avx2);
+    for (const auto& [name, format_eight] : formatters) {
+        std::vector<char> batch(values.size() * slot_bytes);
+        for (std::size_t i = 0; i < values.size(); i += values_per_batch)
+            format_eight(&values[i], &batch[i * slot_bytes]);
+        int mismatches = 0;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const std::string_view ours(&batch[i * slot_bytes], static_cast<unsigned char>(batch[i * slot_bytes + slot_bytes - 1]));
+            const std::string_view expected(&single[i * slot_bytes], static_cast<unsigned char>(single[i * slot_bytes + slot_bytes - 1]));
+            if (ours != expected && ++mismatches <= 10)
+                ADD_FAILURE() << name << ", bits 0x" << std::hex << std::bit_cast<std::uint32_t>(values[i]) << ": \"" << ours
+                              << "\", format_value \"" << expected << '"';
+        }
+        EXPECT_EQ(mismatches, 0) << name;
     }
-    EXPECT_EQ(mismatches, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(format_value, matches_to_chars,

@@ -1,6 +1,7 @@
 // Compares format_value with std::to_chars (general, precision 6, the float widened to
-// double) for every float bit pattern, on two threads; then the slots the eight-at-a-time
-// formatter fills with those format_value fills, eight patterns at a time. Too slow for
+// double) for every float bit pattern, on two threads; then the slots each eight-at-a-time
+// formatter (in vectors, as the page runs it, and with AVX2 where the processor has it)
+// fills with those format_value fills, eight patterns at a time. Too slow for
 // the unit tests; run it through scripts/check-format-exhaustive after touching either.
 //
 // Usage: torvane_format_exhaustive [first count]   (hexadecimal; default: all 2^32 patterns)
@@ -19,6 +20,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 // Our text, or a marker when the formatter wrote past its scratch bytes or beyond max_value_chars.
 static std::string our_text(float value)
@@ -38,9 +41,11 @@ static std::string expected_text(float value)
     return {text, std::to_chars(text, std::end(text), static_cast<double>(value), std::chars_format::general, 6).ptr};
 }
 
+using eight_formatter = void (*)(const float*, char*);
+
 // The first of `count` patterns from `first` on (a multiple of eight) whose slot differs
 // when formatted eight at a time, or `first + count` when none does.
-static std::uint64_t first_slot_mismatch(std::uint64_t first, std::uint64_t count)
+static std::uint64_t first_slot_mismatch(eight_formatter format_eight, std::uint64_t first, std::uint64_t count)
 {
     using torvane::slot_bytes;
     float values[torvane::values_per_batch];
@@ -48,7 +53,7 @@ static std::uint64_t first_slot_mismatch(std::uint64_t first, std::uint64_t coun
     for (std::uint64_t pattern = first; pattern < first + count; pattern += torvane::values_per_batch) {
         for (std::uint32_t k = 0; k < torvane::values_per_batch; ++k)
             values[k] = std::bit_cast<float>(static_cast<std::uint32_t>(pattern + k));
-        torvane::format_into_slots(values, torvane::values_per_batch, batch);
+        format_eight(values, batch);
         torvane::format_into_slots_one_by_one(values, torvane::values_per_batch, single);
         for (std::uint32_t k = 0; k < torvane::values_per_batch; ++k) {
             const char* a = batch + k * slot_bytes;
@@ -89,24 +94,31 @@ int main(int argc, char** argv)
     helper.join();
     std::cout << mismatches << " of " << count << " bit patterns differ from std::to_chars\n";
 
-    std::cout << "eight at a time " << (torvane::slots_formatted_with_avx2() ? "with AVX2" : "one by one (no AVX2)") << "\n";
-    std::atomic<std::uint64_t> next_slice{0}, slot_mismatches{0};
-    const std::uint64_t aligned_first = first & ~std::uint64_t{7};
-    const std::uint64_t aligned_count = (first + count + 7) / 8 * 8 - aligned_first;
-    const auto compare_slots = [&] {
-        for (std::uint64_t begin; (begin = next_slice++ * chunk) < aligned_count;) {
-            const std::uint64_t size = std::min(chunk, aligned_count - begin);
-            const std::uint64_t found = first_slot_mismatch(aligned_first + begin, size);
-            if (found != aligned_first + begin + size) {
-                ++slot_mismatches;
-                const std::lock_guard lock(output);
-                std::cout << "0x" << std::hex << found << std::dec << ": formatted eight at a time, the slot differs from format_value's\n";
+    std::uint64_t all_slot_mismatches = 0;
+    std::vector<std::pair<const char*, eight_formatter>> formatters{{"in vectors", torvane::format_eight_into_slots_in_vectors}};
+    if (torvane::slots_formatted_with_avx2())
+        formatters.emplace_back("with AVX2", torvane::format_eight_into_slots_avx2);
+    for (const auto& [name, format_eight] : formatters) {
+        std::atomic<std::uint64_t> next_slice{0}, slot_mismatches{0};
+        const std::uint64_t aligned_first = first & ~std::uint64_t{7};
+        const std::uint64_t aligned_count = (first + count + 7) / 8 * 8 - aligned_first;
+        const auto compare_slots = [&] {
+            for (std::uint64_t begin; (begin = next_slice++ * chunk) < aligned_count;) {
+                const std::uint64_t size = std::min(chunk, aligned_count - begin);
+                const std::uint64_t found = first_slot_mismatch(format_eight, aligned_first + begin, size);
+                if (found != aligned_first + begin + size) {
+                    ++slot_mismatches;
+                    const std::lock_guard lock(output);
+                    std::cout << "0x" << std::hex << found << std::dec << ": formatted eight at a time " << name
+                              << ", the slot differs from format_value's\n";
+                }
             }
-        }
-    };
-    std::thread slot_helper(compare_slots);
-    compare_slots();
-    slot_helper.join();
-    std::cout << slot_mismatches << " stretches of patterns formatted eight at a time differ\n";
-    return mismatches == 0 && slot_mismatches == 0 ? 0 : 1;
+        };
+        std::thread slot_helper(compare_slots);
+        compare_slots();
+        slot_helper.join();
+        std::cout << slot_mismatches << " stretches of patterns formatted eight at a time " << name << " differ\n";
+        all_slot_mismatches += slot_mismatches;
+    }
+    return mismatches == 0 && all_slot_mismatches == 0 ? 0 : 1;
 }
