@@ -8,6 +8,42 @@
 // memory): whatever that run left half done is gone with it.
 let engine = null;
 
+// The box texts as the dialog keeps them: Windows' Chinese code page, GBK. A character
+// GBK has no code for becomes '?', as it does there. A missing box is an empty one.
+let gbkCodes = null;
+function gbkTable() {
+  if (gbkCodes) return gbkCodes;
+  gbkCodes = new Map();
+  const decoder = new TextDecoder('gbk', { fatal: true });
+  const pair = new Uint8Array(2);
+  for (let lead = 0x81; lead <= 0xfe; lead++)
+    for (let trail = 0x40; trail <= 0xfe; trail++) {
+      if (trail === 0x7f) continue;
+      pair[0] = lead;
+      pair[1] = trail;
+      try {
+        const text = decoder.decode(pair);
+        if (text.length === 1 && !gbkCodes.has(text)) gbkCodes.set(text, lead << 8 | trail);
+      } catch (notACode) { /* no character there */ }
+    }
+  return gbkCodes;
+}
+function boxBytes(text) {
+  if (text instanceof Uint8Array) return text;
+  if (/^[\x00-\x7f]*$/.test(text)) return new TextEncoder().encode(text);  // ASCII: the same bytes
+  const bytes = new Uint8Array(2 * text.length);
+  let size = 0;
+  for (const c of text) {
+    const code = c.charCodeAt(0) < 0x80 ? c.charCodeAt(0) : gbkTable().get(c);
+    if (code === undefined) bytes[size++] = 0x3f;
+    else if (code > 0xff) {
+      bytes[size++] = code >> 8;
+      bytes[size++] = code & 0xff;
+    } else bytes[size++] = code;
+  }
+  return bytes.subarray(0, size);
+}
+
 function copyIn(module, bytes) {
   const at = module._malloc(bytes.length + 1);
   if (!at) throw new RangeError('no memory for the box texts');
@@ -134,13 +170,15 @@ function makeRoomForReport(module, n, given) {
 }
 
 function runPress(module, press) {
-  const dimension = copyIn(module, press.dimension);
-  const data = copyIn(module, press.data);
+  const dimensionBytes = boxBytes(press.dimension);
+  const dataBytes = boxBytes(press.data);
+  const dimension = copyIn(module, dimensionBytes);
+  const data = copyIn(module, dataBytes);
   module.onStep = progressReporter();
   module.onOrder = n => makeRoomForReport(module, n, press.room);
   let answer;
   try {
-    answer = takeAnswer(module, module._torvane_page_run(dimension, press.dimension.length, data, press.data.length, press.working ? 1 : 0));
+    answer = takeAnswer(module, module._torvane_page_run(dimension, dimensionBytes.length, data, dataBytes.length, press.working ? 1 : 0));
   } finally {
     module.onStep = null;
     module.onOrder = null;
