@@ -235,5 +235,6 @@
     const target = button && frame.contentDocument && frame.contentDocument.getElementById(button);
     if (target) target.click();
   });
+  startWorker();  // the engine compiles while the boxes are filled in
   document.body.dataset.ready = 'yes';
 })();

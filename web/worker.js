@@ -4,9 +4,17 @@
 // after each run; a run's progress goes to the page as it happens.
 'use strict';
 
-// A new instance after a run the engine could not finish (the browser gave it no more
-// memory): whatever that run left half done is gone with it.
-let engine = null;
+// The engine is made when the worker starts, while the boxes are being filled in, so that
+// the first press does not wait the 0.2 s it takes to compile. A new instance after a run
+// the engine could not finish (the browser gave it no more memory): whatever that run left
+// half done is gone with it.
+async function makeEngine() {
+  const module = await createTorvaneEngine({ print() {}, printErr() {} });
+  writeIntoRoom(module);
+  return module;
+}
+let engine = makeEngine();
+engine.catch(() => { engine = null; });
 
 // The box texts as the dialog keeps them: Windows' Chinese code page, GBK. A character
 // GBK has no code for becomes '?', as it does there. A missing box is an empty one.
@@ -199,11 +207,7 @@ function runPress(module, press) {
 onmessage = async ({ data: press }) => {
   let done;
   try {
-    if (!engine) {
-      engine = await createTorvaneEngine({ print() {}, printErr() {} });
-      writeIntoRoom(engine);
-    }
-    done = runPress(engine, press);
+    done = runPress(await (engine = engine || makeEngine()), press);
   } catch (error) {
     engine = null;
     done = { status: 'out_of_page_memory', order: 0, error: String(error), report: new Uint8Array(0), data: new Uint8Array(0) };
