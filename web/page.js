@@ -11,6 +11,17 @@
 
   const box = id => document.getElementById(id);
 
+  // The answer of a press that never reached the engine.
+  const unanswered = status => ({ status, order: 0, report: new Uint8Array(0), data: new Uint8Array(0) });
+
+  // The engine is compiled for WebAssembly's 128-bit vectors (Chrome and Edge 91, Firefox
+  // 89, Safari 16.4 and later have them). A browser without them is told so when the page
+  // opens and at every press, not that it gave the run too little memory. The probe is a
+  // module of one function that returns a vector.
+  const vectorProbe = Uint8Array.of(0x00, 0x61, 0x73, 0x6d, 1, 0, 0, 0, 1, 5, 1, 0x60, 0, 1, 0x7b, 3, 2, 1, 0,
+    10, 22, 1, 20, 0, 0xfd, 0x0c, ...new Array(16).fill(0), 0x0b);
+  const engineRuns = typeof WebAssembly === 'object' && WebAssembly.validate(vectorProbe);
+
   // --- The worker: one run at a time, the next press waits for the last. ---
   let worker = null;
   let current = null;  // { resolve, onStep } of the run under way
@@ -33,7 +44,7 @@
       if (current) {
         const { resolve } = current;
         current = null;
-        resolve({ status: 'out_of_page_memory', order: 0, report: new Uint8Array(0), data: new Uint8Array(0) });
+        resolve(unanswered('out_of_page_memory'));
       }
     };
   }
@@ -47,6 +58,7 @@
   // with `working` also the step view's page, for an order it can show. `room`, the
   // buffer of an earlier report no longer needed, goes to the worker to hold this one.
   function run(dimensionText, dataText, { working = false, onStep = null, room = null } = {}) {
+    if (!engineRuns) return Promise.resolve(unanswered('unsupported_browser'));
     const press = { dimension: boxText(dimensionText), data: boxText(dataText), working, room };
     const done = queue.then(() => new Promise(resolve => {
       if (!worker) startWorker();
@@ -164,6 +176,10 @@
         return '维数 ' + answer.order + ' 超出本页面的限度：本页面最多计算 ' + answer.limit + ' 阶矩阵，更大的矩阵请用 torvane 程序。\n' +
           'an order of ' + answer.order + ' is more than this page can hold: it takes orders up to ' + answer.limit +
           ' (the report is kept in the browser\'s memory); use the console program torvane for larger matrices';
+      case 'unsupported_browser':
+        return '这个浏览器不能运行本页面的计算程序：它需要 WebAssembly 的 128 位向量指令（Chrome 与 Edge 91、Firefox 89、Safari 16.4 及以后的版本都有）。\n' +
+          'this browser cannot run the page\'s engine, which needs WebAssembly\'s 128-bit vectors (Chrome and Edge 91, ' +
+          'Firefox 89, Safari 16.4 and later have them)';
       default:
         return '浏览器没有足够的内存完成这次计算。\n' +
           'the browser did not give this page the memory the run needs; try a smaller order';
@@ -235,6 +251,7 @@
     const target = button && frame.contentDocument && frame.contentDocument.getElementById(button);
     if (target) target.click();
   });
-  startWorker();  // the engine compiles while the boxes are filled in
+  if (engineRuns) startWorker();  // the engine compiles while the boxes are filled in
+  else box('result').value = failureText(unanswered('unsupported_browser'));
   document.body.dataset.ready = 'yes';
 })();

@@ -157,7 +157,22 @@ async function checkRoomHandedBack(page) {
   assert.ok(seen.handedOver && seen.inRoom, `the room was not the one handed over: ${JSON.stringify(seen)}`);
 }
 
+// A browser without WebAssembly's vectors (here, one whose validator says no to the
+// page's probe) is told so as the page opens and at a press, not that memory ran out.
+async function checkUnsupportedBrowser(browser, openPage) {
+  const { page, problems } = await openPage(browser, 900, () => { WebAssembly.validate = () => false; });
+  const said = /^这个浏览器不能运行本页面的计算程序.*\nthis browser cannot run the page's engine, which needs WebAssembly's 128-bit vectors/;
+  assert.match(await page.$eval('#result', box => box.value), said);
+  await page.$eval('#result', box => { box.value = ''; });
+  await press(page, '2', '1 2 3 4');
+  assert.match(await page.$eval('#result', box => box.value), said);
+  assert.equal(await page.evaluate(async () => (await window.torvane.run('2', '1 2 3 4')).status), 'unsupported_browser');
+  assert.deepEqual(problems, []);
+  await page.close();
+}
+
 async function checkAnswers(browser, openPage, work, torvane) {
+  await checkUnsupportedBrowser(browser, openPage);
   const { page, problems } = await openPage(browser);
   await checkLineBreaks(page);
   await checkNoOrder(page, torvane, work);

@@ -27,8 +27,10 @@ function fnv1a(bytes) {
   return hash.toString(16).padStart(16, '0');
 }
 
-async function openPage(browser, width = 900) {
+// `before`, when given, runs in the page before its own scripts.
+async function openPage(browser, width = 900, before = null) {
   const page = await browser.newPage();
+  if (before) await page.evaluateOnNewDocument(before);
   const problems = [];
   page.on('pageerror', error => problems.push(String(error)));
   page.on('console', message => message.type() === 'error' && problems.push(message.text()));
