@@ -17,7 +17,7 @@ let engine = makeEngine();
 engine.catch(() => { engine = null; });
 
 // The box texts as the dialog keeps them: Windows' Chinese code page, GBK. A character
-// GBK has no code for becomes '?', as it does there. A missing box is an empty one.
+// GBK has no code for becomes '?', as it does there. Bytes given are taken as they are.
 let gbkCodes = null;
 function gbkTable() {
   if (gbkCodes) return gbkCodes;
